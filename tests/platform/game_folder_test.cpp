@@ -1,0 +1,89 @@
+#include "platform/game_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <unistd.h>
+#include <vector>
+
+#include "window/failure.h"
+
+namespace tw {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh game folder, unique per process and test, removed again. Every
+// file holds its own relative name. "\x94\x77\x8C\x69" is "背景" in CP932,
+// with ASCII trail bytes.
+struct TempGame {
+  fs::path root = fs::temp_directory_path() /
+                  ("tallowind-" + std::to_string(getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  TempGame() {
+    for (const std::string& name : std::vector<std::string>{"scene/main.gst", "Image/Ｓｔａｒ.png",
+             "立ち絵A.bmp", "\x94\x77\x8C\x69/Sky.bmp", "dup/Data.txt", "dup/DATA.txt"}) {
+      fs::create_directories((root / name).parent_path());
+      std::ofstream(root / name, std::ios::binary) << name;
+    }
+  }
+  ~TempGame() {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+  }
+};
+
+TEST(GameFolder, ResolvesFolderByFolderIgnoringCase) {
+  const TempGame game;
+  const GameFolder folder(game.root);
+  const std::pair<Text, const char*> cases[] = {
+      {U"\\SCENE\\Main.GST", "scene/main.gst"},
+      {U"/scene/./main.gst", "scene/main.gst"},
+      {U"\\image\\..\\scene\\\\main.gst", "scene/main.gst"},
+      {U"\\image\\ｓｔａｒ.PNG", "Image/Ｓｔａｒ.png"},
+      {U"\\立ち絵a.BMP", "立ち絵A.bmp"},
+      {U"\\背景\\sky.BMP", "\x94\x77\x8C\x69/Sky.bmp"},
+      {U"\\dup\\Data.txt", "dup/Data.txt"},  // the exact name comes first
+      {U"\\dup\\data.TXT", "dup/DATA.txt"},  // then the first in byte order
+      {U"\\IMAGE\\", "Image"},
+  };
+  for (const auto& [engine_path, relative] : cases)
+    EXPECT_EQ(folder.resolve(engine_path), game.root / relative) << to_utf8(engine_path);
+  EXPECT_EQ(folder.resolve(U"\\"), game.root);
+}
+
+TEST(GameFolder, NamesOutsideOrMissingResolveToNothing) {
+  const TempGame game;
+  const GameFolder folder(game.root / "scene");
+  for (const Text engine_path : {U"..\\..\\etc\\passwd", U"\\..\\scene\\main.gst",
+                                 U"\\x\\..\\..\\scene\\main.gst", U"\\main.gst\\x", U"\\none.gst",
+                                 U"\\背景"})
+    EXPECT_EQ(folder.resolve(engine_path), std::nullopt) << to_utf8(engine_path);
+  EXPECT_EQ(folder.resolve(Text(U"\\main.gst\0", 10)), std::nullopt);
+}
+
+TEST(GameFolder, ReadsWholeFilesAndNamesTheMissingOnes) {
+  const TempGame game;
+  const GameFolder folder(game.root);
+  EXPECT_EQ(folder.read_file(U"\\Scene\\MAIN.gst"), "scene/main.gst");
+  try {
+    folder.read_file(U"\\scene\\none.gst");
+    ADD_FAILURE() << "a missing file was read";
+  } catch (const Failure& failure) {
+    const std::string spelled = (game.root / "scene/none.gst").string();
+    EXPECT_EQ(failure.what(), "ファイルが見つかりません: " + spelled);
+  }
+  EXPECT_THROW(folder.read_file(U"\\scene"), Failure);
+}
+
+TEST(GameFolder, SpellsAbsolutePathsWithoutLookupOrSymlinks) {
+  const TempGame game;
+  const fs::path link = game.root / "link";
+  fs::create_directory_symlink(game.root / "scene", link);
+  const fs::path relative = (link / "").lexically_relative(fs::current_path());
+  EXPECT_EQ(GameFolder(relative).spelled(U"\\Main\\背景.gst"), link.string() + "/Main/背景.gst");
+  EXPECT_EQ(GameFolder(link / "." / "").spelled(U"\\a"), link.string() + "/a");
+}
+
+}  // namespace
+}  // namespace tw
