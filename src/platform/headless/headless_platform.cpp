@@ -1,0 +1,47 @@
+#include "platform/headless/headless_platform.h"
+
+namespace tw {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+const char* end_word(EndReason reason) {
+  switch (reason) {
+    case EndReason::Failure: return "failure";
+    case EndReason::EndGame: return "END_GAME";
+    case EndReason::Closed: return "closed";
+  }
+  return "failure";
+}
+
+}  // namespace
+
+ScreenMetrics HeadlessScreen::metrics() const {
+  return {static_cast<long>(width_) * kTwipsPerPixel, static_cast<long>(height_) * kTwipsPerPixel,
+          kTwipsPerPixel, kTwipsPerPixel};
+}
+
+void HeadlessScreen::set_window_pos_topmost(int width_px, int height_px) {
+  width_ = width_px;
+  height_ = height_px;
+  shown_ = true;
+}
+
+void HeadlessDialogs::show_message(TextView title, TextView message) {
+  trace_.write(clock_.now_ms(), JsonObject().field("error", message).field("title", title));
+}
+
+void HeadlessDialogs::end_program(EndReason reason) {
+  ended_ = reason;
+  menu_open_ = false;
+  trace_.write(clock_.now_ms(), JsonObject().field("end", end_word(reason)));
+  throw ProgramEnded{reason};
+}
+
+void HeadlessDialogs::open_popup(TextView menu_name) {
+  menu_open_ = true;
+  trace_.write(clock_.now_ms(), JsonObject().field("popup", menu_name));
+}
+
+}  // namespace tw

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/headless/trace.h"
+#include "platform/platform.h"
+
+namespace tw {
+
+// Virtual time: it moves only when the replay lets time pass.
+class VirtualClock : public Clock {
+ public:
+  std::int64_t now_ms() const override { return now_; }
+  void set(std::int64_t now_ms) { now_ = now_ms; }
+
+ private:
+  std::int64_t now_ = 0;
+};
+
+// A screen of a given size in pixels, 15 twips per pixel in both directions.
+class HeadlessScreen : public Screen {
+ public:
+  HeadlessScreen(int width_px, int height_px) : width_(width_px), height_(height_px) {}
+  ScreenMetrics metrics() const override;
+  void set_window_pos_topmost(int width_px, int height_px) override;
+  bool window_shown() const { return shown_; }
+
+ private:
+  int width_;
+  int height_;
+  bool shown_ = false;
+};
+
+// Message boxes, the end of the program and the popup menu, written to the
+// trace instead of shown.
+class HeadlessDialogs : public Dialogs, public PopupMenus {
+ public:
+  HeadlessDialogs(Trace& trace, const Clock& clock) : trace_(trace), clock_(clock) {}
+
+  void show_message(TextView title, TextView message) override;
+  [[noreturn]] void end_program(EndReason reason) override;
+  void open_popup(TextView menu_name) override;
+
+  bool menu_open() const { return menu_open_; }
+  void close_menu() { menu_open_ = false; }
+  std::optional<EndReason> ended() const { return ended_; }
+
+ private:
+  Trace& trace_;
+  const Clock& clock_;
+  bool menu_open_ = false;
+  std::optional<EndReason> ended_;
+};
+
+}  // namespace tw

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+#include "platform/media.h"
+
+namespace tw {
+
+struct ReplayOptions {
+  std::filesystem::path script;
+  std::optional<std::filesystem::path> trace;  // standard output when absent
+  int screen_width = 1024;
+  int screen_height = 768;
+  std::filesystem::path game_folder;
+  Text program_name;  // the executable's name without extension, as started
+};
+
+// Plays the game without a window from a script of mouse events, in virtual
+// time. Returns the exit status: 0 when the script ran to its end or to the
+// end of the program, 2 when the script is malformed or cannot be read, 1
+// when a screenshot cannot be drawn or written (the reason goes to `errors`).
+int run_replay(const ReplayOptions& options, Pictures& pictures, Fonts& fonts, std::ostream& out,
+               std::ostream& errors);
+
+}  // namespace tw

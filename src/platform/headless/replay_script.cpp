@@ -1,0 +1,145 @@
+#include "platform/headless/replay_script.h"
+
+#include <charconv>
+#include <sstream>
+
+namespace tw {
+
+namespace {
+
+constexpr std::string_view kMenuItems[] = {"Message_Mode_standard", "Message_Mode", "RESTART",
+                                           "Load", "save", "END_GAME"};
+
+std::vector<std::string> words_of(std::string_view line) {
+  std::vector<std::string> words;
+  std::istringstream in{std::string(line)};
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+[[noreturn]] void reject(int line_number, const std::string& why) {
+  throw ScriptError{"line " + std::to_string(line_number) + ": " + why};
+}
+
+template <class Number>
+std::optional<Number> number_of(const std::string& word) {
+  Number value{};
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+  if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<int> button_of(const std::string& word) {
+  if (word == "left") return kLeftButton;
+  if (word == "right") return kRightButton;
+  if (word == "middle") return kMiddleButton;
+  return std::nullopt;
+}
+
+std::optional<MouseTarget> message_label(const std::string& word) {
+  for (int i = 0; i < kMessageLabels; ++i) {
+    if (word == "Message(" + std::to_string(i) + ")") return MouseTarget{ControlId::Message, i};
+  }
+  return std::nullopt;
+}
+
+std::optional<MouseTarget> clickable_control(const std::string& word) {
+  if (word == "image1") return MouseTarget{ControlId::image1, 0};
+  if (word == "Window") return MouseTarget{ControlId::Window, 0};
+  if (word == "waku") return MouseTarget{ControlId::waku, 0};
+  return message_label(word);
+}
+
+// "X Y" or "CONTROL" at the front of the arguments; returns the words used.
+template <class Command>
+std::size_t read_place(Command& command, const std::vector<std::string>& args, int line_number,
+                       std::optional<MouseTarget> (*control_named)(const std::string&)) {
+  if (args.empty()) reject(line_number, "a position or a control is missing");
+  if (const auto control = control_named(args[0])) {
+    command.control = control;
+    return 1;
+  }
+  const auto x = number_of<int>(args[0]);
+  const auto y = args.size() > 1 ? number_of<int>(args[1]) : std::nullopt;
+  if (!x || !y) reject(line_number, "\"" + args[0] + "\" is neither a control nor a position X Y");
+  command.x = *x;
+  command.y = *y;
+  return 2;
+}
+
+ReplayAction parse_click(const std::vector<std::string>& args, int line_number) {
+  ClickCommand click;
+  std::size_t used = read_place(click, args, line_number, clickable_control);
+  if (click.control && click.control->control == ControlId::waku) click.named_waku = true;
+  if (used < args.size()) {
+    const auto button = button_of(args[used]);
+    if (!button) reject(line_number, "unknown button \"" + args[used] + "\"");
+    click.button = *button;
+    ++used;
+  }
+  if (used != args.size()) reject(line_number, "too many words for click");
+  return click;
+}
+
+ReplayAction parse_move(const std::vector<std::string>& args, int line_number) {
+  MoveCommand move;
+  if (read_place(move, args, line_number, message_label) != args.size()) {
+    reject(line_number, "too many words for move");
+  }
+  return move;
+}
+
+ReplayAction parse_line(std::string_view text, int line_number) {
+  const std::vector<std::string> words = words_of(text);
+  const std::string& verb = words[0];
+  const std::vector<std::string> args(words.begin() + 1, words.end());
+  if (verb == "click") return parse_click(args, line_number);
+  if (verb == "move") return parse_move(args, line_number);
+  if (verb == "choose") {
+    if (args.size() != 1) reject(line_number, "choose takes one menu item");
+    for (std::string_view item : kMenuItems) {
+      if (args[0] == item) return ChooseCommand{args[0]};
+    }
+    reject(line_number, "unknown menu item \"" + args[0] + "\"");
+  }
+  if (verb == "wait") {
+    const auto ms = args.size() == 1 ? number_of<std::int64_t>(args[0]) : std::nullopt;
+    if (!ms || *ms < 0) reject(line_number, "wait takes a number of milliseconds");
+    return WaitCommand{*ms};
+  }
+  if (verb == "shot") {
+    // The file name is the rest of the line, so it may hold blanks.
+    const std::size_t start = text.find_first_not_of(" \t", text.find("shot") + 4);
+    if (start == std::string_view::npos) reject(line_number, "shot needs a file name");
+    const std::size_t end = text.find_last_not_of(" \t\r");
+    return ShotCommand{std::string(text.substr(start, end + 1 - start))};
+  }
+  if (verb == "dump" || verb == "close") {
+    if (!args.empty()) reject(line_number, verb + " takes no arguments");
+    if (verb == "dump") return DumpCommand{};
+    return CloseCommand{};
+  }
+  reject(line_number, "unknown command \"" + verb + "\"");
+}
+
+}  // namespace
+
+std::vector<ReplayLine> parse_replay_script(std::string_view script) {
+  std::vector<ReplayLine> lines;
+  int line_number = 0;
+  std::size_t start = 0;
+  while (start < script.size()) {
+    std::size_t end = script.find('\n', start);
+    if (end == std::string_view::npos) end = script.size();
+    std::string_view text = script.substr(start, end - start);
+    start = end + 1;
+    ++line_number;
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos || text[first] == '#') continue;
+    lines.push_back({line_number, parse_line(text.substr(first), line_number)});
+  }
+  return lines;
+}
+
+}  // namespace tw

@@ -1,0 +1,100 @@
+#include "platform/headless/session.h"
+
+#include "platform/headless/state_dump.h"
+#include "present/compositor.h"
+#include "present/screen_layout.h"
+
+namespace tw {
+
+HeadlessSession::HeadlessSession(const SessionOptions& options, Pictures& pictures, Fonts& fonts,
+                                 std::ostream& trace)
+    : trace_(trace),
+      screen_(options.screen_width, options.screen_height),
+      dialogs_(trace_, clock_),
+      game_(options.game_folder),
+      platform_{screen_, clock_, dialogs_, dialogs_, pictures, fonts, game_, {options.program_name}},
+      form_(platform_) {}
+
+void HeadlessSession::start() {
+  try {
+    form_.create();
+  } catch (const ProgramEnded&) {
+    // The end is in the trace; nothing runs after it.
+  }
+}
+
+void HeadlessSession::run(const ReplayAction& action) {
+  if (ended()) return;
+  // Any command but "choose" closes an open menu without taking an item.
+  if (!std::holds_alternative<ChooseCommand>(action)) dialogs_.close_menu();
+  try {
+    std::visit([this](const auto& command) { run_command(command); }, action);
+  } catch (const ProgramEnded&) {
+    // As above.
+  }
+}
+
+void HeadlessSession::finish_script() {
+  if (!ended()) trace_.write(clock_.now_ms(), JsonObject().field("end", "script"));
+}
+
+void HeadlessSession::run_command(const ClickCommand& click) {
+  if (click.named_waku) return;  // the frame takes no mouse events
+  std::optional<MouseTarget> target = click.control;
+  if (!target) {
+    target = control_at(form_, click.x, click.y);
+  } else if (!receives_input(form_, *target)) {
+    return;
+  }
+  if (target) form_.mouse_down(target->control, target->index, click.button);
+}
+
+void HeadlessSession::run_command(const MoveCommand& move) {
+  std::optional<MouseTarget> target = move.control;
+  if (!target) {
+    target = control_at(form_, move.x, move.y);
+  } else if (!receives_input(form_, *target)) {
+    return;
+  }
+  if (target && target->control == ControlId::Message) form_.mouse_move(target->control, target->index);
+}
+
+void HeadlessSession::run_command(const ChooseCommand& choose) {
+  MenuItem* item = menu_item(choose.item);
+  const bool taken = dialogs_.menu_open() && item && item->Visible && item->Enabled;
+  dialogs_.close_menu();
+  trace_.write(clock_.now_ms(), JsonObject().field("choose", std::string_view(choose.item)).field("taken", taken));
+  if (taken) form_.menu_click(*item);
+}
+
+// Every timer tick due up to the end of the wait runs at its due time.
+void HeadlessSession::run_command(const WaitCommand& wait) {
+  const std::int64_t until = clock_.now_ms() + wait.ms;
+  while (const auto number = form_.next_timer()) {
+    const std::int64_t due = form_.timer(*number).due;
+    if (due > until) break;
+    clock_.set(due);
+    form_.run_timer(*number);
+  }
+  clock_.set(until);
+}
+
+void HeadlessSession::run_command(const ShotCommand& shot) {
+  platform_.pictures.save_png(compose_screen(form_, platform_.fonts), shot.file);
+}
+
+void HeadlessSession::run_command(const DumpCommand&) {
+  trace_.write(clock_.now_ms(), JsonObject().raw("state", state_json(form_)));
+}
+
+void HeadlessSession::run_command(const CloseCommand&) { form_.close(); }
+
+MenuItem* HeadlessSession::menu_item(const std::string& name) {
+  for (MenuItem* item : {&form_.Message_Mode_standard, &form_.Message_Mode, &form_.RESTART, &form_.Load,
+                         &form_.save, &form_.END_GAME}) {
+    if (to_utf8(item->name) == name) return item;
+  }
+  return nullptr;
+}
+
+}  // namespace tw

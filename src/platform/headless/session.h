@@ -1,0 +1,56 @@
+#pragma once
+
+#include <ostream>
+
+#include "platform/headless/headless_platform.h"
+#include "platform/headless/replay_script.h"
+#include "platform/headless/trace.h"
+#include "window/form1.h"
+
+namespace tw {
+
+struct SessionOptions {
+  int screen_width = 1024;
+  int screen_height = 768;
+  std::filesystem::path game_folder;
+  Text program_name;
+};
+
+// The game window on the headless platform: virtual time, a screen in
+// memory, message boxes and menus written to the trace. The replay drives
+// it from a script; tests drive it directly.
+class HeadlessSession {
+ public:
+  HeadlessSession(const SessionOptions& options, Pictures& pictures, Fonts& fonts, std::ostream& trace);
+
+  // Creates the window: the load step and the first presentation.
+  void start();
+  // Runs one script command. Nothing runs once the program has ended.
+  void run(const ReplayAction& action);
+  // Ends a script that ran to its last line with the program still running.
+  void finish_script();
+
+  bool ended() const { return dialogs_.ended().has_value(); }
+  Form1& form() { return form_; }
+  std::int64_t now_ms() const { return clock_.now_ms(); }
+
+ private:
+  void run_command(const ClickCommand& click);
+  void run_command(const MoveCommand& move);
+  void run_command(const ChooseCommand& choose);
+  void run_command(const WaitCommand& wait);
+  void run_command(const ShotCommand& shot);
+  void run_command(const DumpCommand&);
+  void run_command(const CloseCommand&);
+  MenuItem* menu_item(const std::string& name);
+
+  Trace trace_;
+  VirtualClock clock_;
+  HeadlessScreen screen_;
+  HeadlessDialogs dialogs_;
+  GameFolder game_;
+  Platform platform_;
+  Form1 form_;
+};
+
+}  // namespace tw

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/media.h"
+#include "present/image.h"
+#include "window/form1.h"
+
+namespace tw {
+
+// The whole screen as the player sees it: the window's own surface with its
+// tiles, the debug labels, the main picture, and the message frame with the
+// message window and its labels on top. The replay's screenshots and the
+// desktop window both show this image.
+Image compose_screen(const Form1& form, Fonts& fonts);
+
+}  // namespace tw

@@ -1,0 +1,136 @@
+#include "support/test_game.h"
+
+#include <atomic>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "data/number.h"
+#include "platform/media/sdl_pictures.h"
+#include "platform/media/ttf_fonts.h"
+#include "present/compositor.h"
+
+namespace tw::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::atomic<int> folder_count{0};
+
+void put_le(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+TestGame::TestGame() {
+  root_ = fs::temp_directory_path() /
+          ("tallowind-test-" + std::to_string(::getpid()) + "-" + std::to_string(folder_count++));
+  fs::remove_all(root_);
+  fs::create_directories(root_);
+}
+
+TestGame::~TestGame() {
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+void TestGame::write_bytes(const std::string& relative, const std::string& bytes) {
+  const fs::path file = root_ / relative;
+  fs::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+void TestGame::write_lines(const std::string& relative, const std::vector<std::u32string>& lines) {
+  std::string bytes;
+  for (const std::u32string& line : lines) bytes += encode_cp932(line) + "\r\n";
+  write_bytes(relative, bytes);
+}
+
+void TestGame::write_bmp(const std::string& relative, const Image& image) {
+  const int row_bytes = (image.width * 3 + 3) / 4 * 4;
+  const std::uint32_t data_size = static_cast<std::uint32_t>(row_bytes * image.height);
+  std::string bmp = "BM";
+  put_le(bmp, 54 + data_size, 4);
+  put_le(bmp, 0, 4);
+  put_le(bmp, 54, 4);
+  put_le(bmp, 40, 4);
+  put_le(bmp, static_cast<std::uint32_t>(image.width), 4);
+  put_le(bmp, static_cast<std::uint32_t>(image.height), 4);
+  put_le(bmp, 1, 2);
+  put_le(bmp, 24, 2);
+  put_le(bmp, 0, 4);
+  put_le(bmp, data_size, 4);
+  put_le(bmp, 2835, 4);
+  put_le(bmp, 2835, 4);
+  put_le(bmp, 0, 4);
+  put_le(bmp, 0, 4);
+  for (int y = image.height - 1; y >= 0; --y) {
+    std::string row;
+    for (int x = 0; x < image.width; ++x) put_le(row, image.at(x, y), 3);
+    row.resize(static_cast<std::size_t>(row_bytes), '\0');
+    bmp += row;
+  }
+  write_bytes(relative, bmp);
+}
+
+std::vector<std::u32string> TestGame::settings(std::initializer_list<std::pair<int, std::u32string>> changes) {
+  std::vector<std::u32string> lines(13);
+  lines[0] = U"テストゲーム";
+  for (const auto& [line, text] : changes) lines.at(static_cast<std::size_t>(line)) = text;
+  return lines;
+}
+
+std::vector<std::u32string> TestGame::scene(const std::vector<std::u32string>& type_lines) {
+  std::vector<std::u32string> lines{decimal_text(static_cast<long long>(type_lines.size()) - 1)};
+  for (std::size_t i = 0; i < type_lines.size(); ++i) {
+    const std::vector<std::u32string> record{U"-- " + decimal_text(static_cast<long long>(i)),
+                                             type_lines[i], U"", U"", U"", U"",
+                                             U"メッセージ" + decimal_text(static_cast<long long>(i)),
+                                             U"", U"", U"", U""};
+    lines.insert(lines.end(), record.begin(), record.end());
+  }
+  return lines;
+}
+
+void TestGame::write_normal_game(const std::vector<std::u32string>& settings_lines,
+                                 const std::vector<std::u32string>& type_lines) {
+  write_lines("scene/main.gst", settings_lines);
+  write_lines("scene/scene1.gst", scene(type_lines));
+}
+
+void TestGame::write_debug_game(const std::vector<std::u32string>& settings_lines,
+                                const std::vector<std::u32string>& type_lines) {
+  write_lines("main.gst", settings_lines);
+  write_lines("game.gst", type_lines);
+  std::vector<std::u32string> empty(type_lines.size());
+  for (int n = 1; n <= 4; ++n) write_lines("message/message" + std::to_string(n) + ".gst", empty);
+  for (const char* file : {"image/image.gst", "image2/image2.gst", "wave/wave.gst", "midi/midi.gst"}) {
+    write_lines(file, empty);
+  }
+}
+
+Engine::Engine(const TestGame& game, std::u32string program_name, int width, int height)
+    : session_({width, height, game.root(), std::move(program_name)}, shared_pictures(), shared_fonts(), trace_) {}
+
+Engine& Engine::start() {
+  session_.start();
+  return *this;
+}
+
+Image Engine::screen() { return compose_screen(session_.form(), shared_fonts()); }
+
+Pictures& shared_pictures() {
+  static SdlPictures pictures;
+  return pictures;
+}
+
+Fonts& shared_fonts() {
+  static TtfFonts fonts;
+  return fonts;
+}
+
+Image solid(int width, int height, Pixel colour) { return Image(width, height, colour); }
+
+}  // namespace tw::test

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/text.h"
+#include "platform/headless/session.h"
+#include "present/image.h"
+
+namespace tw::test {
+
+// A game folder of its own under the system's temporary folder, removed
+// when the test ends.
+class TestGame {
+ public:
+  TestGame();
+  ~TestGame();
+  TestGame(const TestGame&) = delete;
+  TestGame& operator=(const TestGame&) = delete;
+
+  const std::filesystem::path& root() const { return root_; }
+
+  // Writes `lines` as a CP932 text file with CR LF after every line.
+  void write_lines(const std::string& relative, const std::vector<std::u32string>& lines);
+  // Writes raw bytes.
+  void write_bytes(const std::string& relative, const std::string& bytes);
+  // Writes a 24-bit BMP picture.
+  void write_bmp(const std::string& relative, const Image& image);
+
+  // A settings file of 13 lines with the given lines changed.
+  static std::vector<std::u32string> settings(std::initializer_list<std::pair<int, std::u32string>> changes);
+  // A packed scene file whose records hold only type lines and message line 1.
+  static std::vector<std::u32string> scene(const std::vector<std::u32string>& type_lines);
+
+  // The packed files of a small normal-mode game.
+  void write_normal_game(const std::vector<std::u32string>& settings_lines,
+                         const std::vector<std::u32string>& type_lines);
+  // The per-record files of a small debug-mode game.
+  void write_debug_game(const std::vector<std::u32string>& settings_lines,
+                        const std::vector<std::u32string>& type_lines);
+
+ private:
+  std::filesystem::path root_;
+};
+
+// An engine on the headless platform, with its trace kept in memory.
+class Engine {
+ public:
+  explicit Engine(const TestGame& game, std::u32string program_name = U"tallowind", int width = 1024,
+                  int height = 768);
+  // Starts the engine and returns it for chaining.
+  Engine& start();
+
+  Form1& form() { return session_.form(); }
+  HeadlessSession& session() { return session_; }
+  std::string trace() const { return trace_.str(); }
+  bool ended() const { return session_.ended(); }
+  Image screen();
+
+ private:
+  std::ostringstream trace_;
+  HeadlessSession session_;
+};
+
+Pictures& shared_pictures();
+Fonts& shared_fonts();
+
+// An image of one colour.
+Image solid(int width, int height, Pixel colour);
+
+}  // namespace tw::test

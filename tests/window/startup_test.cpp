@@ -1,0 +1,195 @@
+// Start-up in both modes: the window's layout, colours, cursors, background
+// tiles and frame picture, and the failures that end start-up.
+#include <gtest/gtest.h>
+
+#include "support/test_game.h"
+
+namespace tw::test {
+namespace {
+
+constexpr Colour kHighlight = 0x8000000E;
+constexpr Colour kButtonText = 0x80000012;
+
+TEST(StartUp, CentresThePictureAndPlacesTheFrameAboveItsLowerEdge) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  Engine engine(game);
+  Form1& form = engine.start().form();
+  ASSERT_FALSE(engine.ended()) << engine.trace();
+
+  EXPECT_TRUE(form.form.Visible);
+  EXPECT_EQ(form.form.Width, 1024 * 15);
+  EXPECT_EQ(form.form.Height, 768 * 15);
+  EXPECT_EQ(form.image1.Left, (15360 - 9600) / 2.0);
+  EXPECT_EQ(form.image1.Top, (11520 - 7200) / 2.0);
+  EXPECT_EQ(form.waku.Top, 7200 + 2160 - 2250 - 200);
+  EXPECT_EQ(form.waku.Left, (15360 - 7200) / 2.0);
+  EXPECT_EQ(form.waku.Width, 7200);
+  EXPECT_EQ(form.Window.Width, 7050);
+  EXPECT_EQ(form.Message[4].Left, 150);
+  EXPECT_EQ(form.Sub_Width, 2100);
+  EXPECT_EQ(form.Sub_Height, 2100);
+  EXPECT_EQ(form.Scene_No, 1);
+  EXPECT_EQ(form.Debug_Mode, 0);
+  EXPECT_FALSE(form.waku.Visible) << "the title record shows no message window";
+  EXPECT_EQ(form.Char_Pos, 9);
+}
+
+TEST(StartUp, KeepsHalfTwipsOnScreensOfOddSize) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({}), {U"END"});
+  Engine engine(game, U"tallowind", 801, 601);
+  Form1& form = engine.start().form();
+  EXPECT_EQ(form.image1.Left, (801 * 15 - 9600) / 2.0);
+  EXPECT_EQ(form.image1.Top, (601 * 15 - 7200) / 2.0);
+}
+
+TEST(StartUp, WidensTheMessageWindowOnlyForTheExactSubWindowSetting) {
+  struct Case {
+    std::u32string line;
+    bool on;
+  };
+  for (const Case& c : {Case{U"Sub_Window=ON", true}, Case{U"Sub_Window=ON ", false},
+                        Case{U" Sub_Window=ON", false}, Case{U"Sub_Window=on", false}, Case{U"", false}}) {
+    TestGame game;
+    game.write_normal_game(TestGame::settings({{10, c.line}}), {U"END"});
+    Engine engine(game);
+    Form1& form = engine.start().form();
+    const double extra = c.on ? 2100 : 0;
+    SCOPED_TRACE(to_utf8(c.line));
+    EXPECT_EQ(form.Window.Width, 7050 + extra);
+    EXPECT_EQ(form.waku.Width, 7200 + extra);
+    EXPECT_EQ(form.waku.Left, (15360 - 7200 - extra) / 2);
+    for (const Label& label : form.Message) EXPECT_EQ(label.Left, 150 + extra);
+    EXPECT_EQ(form.Window.surface.width, c.on ? 610 : 470);
+  }
+}
+
+TEST(StartUp, ChoosesColoursByTheWholeSettingsLine) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({{5, U"黒"}, {6, U"黒 "}, {7, U"黒"}}), {U"END"});
+  Engine engine(game);
+  Form1& form = engine.start().form();
+  for (const Label& label : form.Message) EXPECT_EQ(label.ForeColor, kButtonText);
+  EXPECT_EQ(form.waku.BackColor, kHighlight);
+  EXPECT_EQ(form.Window.BackColor, kButtonText);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(form.Message[i].BackColor, 0xFF0000u);
+    EXPECT_EQ(form.Message[i].Back_Style, BackStyle::Transparent);
+  }
+  EXPECT_EQ(form.Message[4].BackColor, 0xFF8080u) << "the mark keeps its own background colour";
+  EXPECT_EQ(form.Message[4].Caption, U"▼");
+}
+
+TEST(StartUp, AShortSettingsFileLeavesEveryLaterSettingEmpty) {
+  TestGame game;
+  game.write_lines("scene/main.gst", {U"題", U"", U"", U"", U""});
+  game.write_lines("scene/scene1.gst", TestGame::scene({U"END"}));
+  Engine engine(game);
+  Form1& form = engine.start().form();
+  for (const Label& label : form.Message) EXPECT_EQ(label.ForeColor, kHighlight);
+  EXPECT_EQ(form.Window.Width, 7050);
+  EXPECT_EQ(form.waku.MousePointer, 0);
+}
+
+TEST(StartUp, LoadsCursorsAndTheFramePictureFromTheInterfaceFolder) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({{3, U"Frame.bmp"}, {8, U"hand.bmp"}, {9, U"pen.bmp"}}), {U"END"});
+  game.write_bmp("image3/frame.bmp", solid(480, 150, 0x123456));
+  game.write_bmp("image3/hand.bmp", solid(32, 32, 0xFFFFFF));
+  game.write_bmp("image3/pen.bmp", solid(16, 16, 0));
+  Engine engine(game);
+  Form1& form = engine.start().form();
+  ASSERT_FALSE(engine.ended()) << engine.trace();
+  EXPECT_EQ(form.waku.MousePointer, 99);
+  ASSERT_TRUE(form.waku.MouseIcon);
+  EXPECT_EQ(form.waku.MouseIcon->width, 32);
+  EXPECT_EQ(form.image1.MousePointer, 99);
+  ASSERT_TRUE(form.waku.Picture) << "found through the letter-case fallback";
+  EXPECT_EQ(form.waku.Picture->at(0, 0), 0x123456u);
+}
+
+TEST(StartUp, TilesTheWholeWindowBehindTheControls) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({{2, U"tile.bmp"}}), {U"END"});
+  Image tile(100, 70, 0x0000FF);
+  tile.at(0, 0) = 0xFF0000;
+  game.write_bmp("image3/tile.bmp", tile);
+  Engine engine(game);
+  engine.start();
+  const Image screen = engine.screen();
+  for (int y = 0; y < 768; y += 70) {
+    for (int x = 0; x < 1024; x += 100) {
+      const bool under_picture = x >= 192 && x < 832 && y >= 144 && y < 624;
+      if (!under_picture) {
+        EXPECT_EQ(screen.at(x, y), 0xFF0000u) << x << "," << y;
+      }
+    }
+  }
+  EXPECT_EQ(screen.at(1023, 767), 0x0000FFu);
+  EXPECT_EQ(screen.at(500, 400), 0u) << "the black main picture lies over the tiles";
+  EXPECT_FALSE(engine.form().back_image.Picture) << "the tile holder shows nothing afterwards";
+}
+
+TEST(StartUp, LeavesTheWindowBlackWithoutATile) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({}), {U"END"});
+  Engine engine(game);
+  engine.start();
+  const Image screen = engine.screen();
+  EXPECT_EQ(screen.at(0, 0), 0u);
+  EXPECT_EQ(screen.at(1023, 767), 0u);
+}
+
+// A 16-bit twips position would overflow past 2184 pixels, so every wide
+// monitor would refuse to start the game; positions are kept wider.
+TEST(StartUp, TilesScreensWiderThanSixteenBitTwips) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({{2, U"tile.bmp"}}), {U"END"});
+  game.write_bmp("image3/tile.bmp", solid(400, 300, 0x00FF00));
+  Engine engine(game, U"tallowind", 3840, 2160);
+  engine.start();
+  ASSERT_FALSE(engine.ended()) << engine.trace();
+  EXPECT_EQ(engine.screen().at(3839, 2159), 0x00FF00u);
+}
+
+TEST(StartUp, ReportsAMissingOrBrokenPictureAndEnds) {
+  for (const char* setting : {"missing.bmp", "broken.bmp"}) {
+    TestGame game;
+    game.write_normal_game(TestGame::settings({{9, from_utf8(setting)}}), {U"END"});
+    game.write_bytes("image3/broken.bmp", "BM not a picture");
+    Engine engine(game);
+    engine.start();
+    EXPECT_TRUE(engine.ended()) << setting;
+    EXPECT_NE(engine.trace().find(R"("end":"failure")"), std::string::npos) << engine.trace();
+    EXPECT_NE(engine.trace().find(setting), std::string::npos) << "the report names the file";
+    EXPECT_FALSE(engine.form().form.Visible);
+  }
+}
+
+TEST(StartUp, ChoosesDebugModeOnlyForTheExactName) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({}), {U"END"});
+  game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  EXPECT_EQ(Engine(game, U"DEBUG").start().form().Debug_Mode, -1);
+  EXPECT_EQ(Engine(game, U"Debug").start().form().Debug_Mode, 0);
+  EXPECT_EQ(Engine(game, U"DEBUG2").start().form().Debug_Mode, 0);
+}
+
+TEST(StartUp, ShowsTheDebugLabelsOnlyInDebugMode) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({}), {U"END"});
+  game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  Engine debug_engine(game, U"DEBUG");
+  Form1& debug = debug_engine.start().form();
+  for (const Label& label : debug.Flag_Label) EXPECT_TRUE(label.Visible);
+  EXPECT_TRUE(debug.Page_Label.Visible);
+  EXPECT_TRUE(debug.Type_Label.Visible);
+  Engine normal_engine(game);
+  Form1& normal = normal_engine.start().form();
+  for (const Label& label : normal.Flag_Label) EXPECT_FALSE(label.Visible);
+  EXPECT_FALSE(normal.Type_Label.Visible);
+}
+
+}  // namespace
+}  // namespace tw::test
