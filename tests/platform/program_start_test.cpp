@@ -1,0 +1,62 @@
+// The real program, started the ways a player or an author starts it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/test_game.h"
+
+namespace tw::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_file(const fs::path& file) {
+  std::ifstream in(file);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// Runs `program` with the replay from inside the game folder and returns the
+// exit status and the trace.
+std::pair<int, std::string> run_in(const TestGame& game, const fs::path& program, const std::string& args) {
+  std::ofstream(game.root() / "start.replay") << "dump\n";
+  const fs::path trace = game.root() / "trace.jsonl";
+  const std::string command = "cd '" + game.root().string() + "' && '" + program.string() +
+                              "' --replay start.replay --trace '" + trace.string() + "' " + args +
+                              " 2>/dev/null";
+  const int status = std::system(command.c_str());
+  return {WEXITSTATUS(status), read_file(trace)};
+}
+
+TEST(ProgramStart, ALinkNamedDebugPlaysItsOwnFolderInDebugMode) {
+  TestGame game;
+  game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  fs::create_symlink(TALLOWIND_BINARY, game.root() / "DEBUG.exe");
+  const auto [status, trace] = run_in(game, game.root() / "DEBUG.exe", "");
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(trace.find(R"("Debug_Mode":-1)"), std::string::npos) << trace;
+}
+
+TEST(ProgramStart, AnyOtherNamePlaysTheGivenFolderInNormalMode) {
+  TestGame game;
+  game.write_normal_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  fs::create_symlink(TALLOWIND_BINARY, game.root() / "debug");
+  const auto [status, trace] = run_in(game, game.root() / "debug", "--screen 800x600 .");
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(trace.find(R"("Debug_Mode":0)"), std::string::npos) << trace;
+  EXPECT_NE(trace.find(R"("Form1":{"Left":0,"Top":0,"Width":12000,"Height":9000,)"), std::string::npos);
+}
+
+TEST(ProgramStart, RefusesAMalformedCommandLine) {
+  TestGame game;
+  for (const char* args : {"--screen 800", "--screen 0x600", "--bogus", "a b"}) {
+    EXPECT_EQ(run_in(game, TALLOWIND_BINARY, args).first, 2) << args;
+  }
+}
+
+}  // namespace
+}  // namespace tw::test
