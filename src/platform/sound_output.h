@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// A sound effect decoded for mixing: interleaved float samples in -1..1.
+struct WaveSound {
+  int rate = 44100;
+  int channels = 2;
+  std::vector<float> samples;
+
+  double duration_ms() const {
+    return samples.empty() ? 0.0 : 1000.0 * double(samples.size() / channels) / rate;
+  }
+};
+
+// Where the media channels' sound goes. The command interpreter decides what
+// plays on which channel and when; an output only makes it heard. Every
+// call returns at once; a missing sound device makes an output silent, never
+// a failure.
+class SoundOutput {
+ public:
+  virtual ~SoundOutput() = default;
+  // Starts a Standard MIDI File from its beginning on `channel`, replacing
+  // whatever the channel played.
+  virtual void play_midi(std::string_view channel, std::shared_ptr<const std::vector<unsigned char>> smf) = 0;
+  // Starts a sound effect from its beginning on `channel`, the same way.
+  virtual void play_wave(std::string_view channel, std::shared_ptr<const WaveSound> wave) = 0;
+  // Silences `channel`.
+  virtual void stop(std::string_view channel) = 0;
+};
+
+// The output of the replay: nothing is heard.
+class SilentOutput : public SoundOutput {
+ public:
+  void play_midi(std::string_view, std::shared_ptr<const std::vector<unsigned char>>) override {}
+  void play_wave(std::string_view, std::shared_ptr<const WaveSound>) override {}
+  void stop(std::string_view) override {}
+};
+
+}  // namespace tw
