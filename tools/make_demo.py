@@ -3,8 +3,10 @@
 
 Everything in the game folder comes from this script: the story, kept below as
 Python data and written both as packed scene files (scene/) and as the separate
-per-record files that debug mode reads, and every picture, drawn here with
-simple geometry and gradients and saved as 24-bit BMP files.
+per-record files that debug mode reads; every picture, drawn here with simple
+geometry and gradients and saved as 24-bit BMP files; the three pieces of
+music, written here note by note and saved as Standard MIDI Files (midi/);
+and the sound effects, synthesized here and saved as WAV files (wave/).
 
 Run with Python 3 and nothing but its standard library:
 
@@ -13,14 +15,17 @@ Run with Python 3 and nothing but its standard library:
 The output folder defaults to games/demo/ beside this tools/ folder. The output
 is the same, byte for byte, on every run: no clocks, no unseeded randomness.
 Before writing anything the script checks its own story (line widths, record
-layout, type-line syntax, every jump target and every picture it names).
+layout, type-line syntax, every jump target and every picture, piece and sound
+it names); after encoding it reads every picture, MIDI file and WAV file back.
 """
 
+import io
 import math
 import os
 import struct
 import sys
 import unicodedata
+import wave
 
 
 # ---------------------------------------------------------------------------
@@ -40,8 +45,7 @@ TILE_SIZE = (64, 64)
 # full-width character takes two bytes and a half-width one) is the limit.
 MAX_LINE_BYTES = 40
 
-# The settings lines, by line number. Lines 1, 4 and 11 are free for notes;
-# line 12 (click sound) stays empty until the demo gets sounds.
+# The settings lines, by line number. Lines 1, 4 and 11 are free for notes.
 SETTINGS = [
     TITLE,              # 0 title, also the key under which saves are kept
     "Tallowind demo",   # 1 free
@@ -55,7 +59,7 @@ SETTINGS = [
     "cursor2.bmp",      # 9 cursor over the main picture (image3/)
     "Sub_Window=ON",    # 10 sub window on: a 140 x 140 portrait left of the text
     "",                 # 11 free
-    "",                 # 12 click sound in wave/: none yet
+    "click.wav",        # 12 click sound in wave/, played at every step
 ]
 
 
@@ -66,6 +70,12 @@ SETTINGS = [
 # (see the kind helpers) whose jump targets are record *names*, resolved to
 # indexes when the files are written, so records can be inserted without
 # renumbering by hand.
+#
+# Music goes by stretch of the story: music() gives a run of records one piece.
+# A piece plays on while the records shown one after another name it and
+# starts again from its beginning when the name changes (an empty name would
+# stop it), so every record of a stretch names its piece, not only the first.
+# A record's sound effect plays one second after the record is shown.
 # ---------------------------------------------------------------------------
 
 def normal():
@@ -108,19 +118,27 @@ def end():
     return ("END",)
 
 
-def rec(kind, image="", sub="", lines=(), name=None):
-    """One scene record: type, main image entry, sub image entry, 0-4 message lines."""
+def rec(kind, image="", sub="", lines=(), name=None, wav=""):
+    """One scene record: type, main image entry, sub image entry, 0-4 message
+    lines, and the sound effect in wave/ (its music is set by music())."""
     lines = tuple(lines)
     assert len(lines) <= 4, lines
     return {
         "kind": kind,
         "image": image,
         "sub": sub,
-        "wav": "",       # sounds come later
+        "wav": wav,
         "midi": "",
         "lines": lines + ("",) * (4 - len(lines)),
         "name": name,
     }
+
+
+def music(piece, records):
+    """Give every record of a stretch of the story the same piece in midi/."""
+    for record in records:
+        record["midi"] = piece
+    return records
 
 
 def at(picture, x=0, y=0):
@@ -139,9 +157,19 @@ NAGI = "face1.bmp"          # 凪, smiling
 NAGI_WOW = "face2.bmp"      # 凪, surprised
 GRANDMA = "SP_face3.bmp"    # おばあちゃん, masked so the window shows around her
 
-SCENE1 = [
+SEASIDE_MUSIC = "umi.mid"       # 海: by day, from the title to the lighthouse door
+ROOM_MUSIC = "heya.mid"         # 部屋: the room at the top of the lighthouse
+FESTIVAL_MUSIC = "matsuri.mid"  # 祭り: from the first drums to the end
+CLICK = SETTINGS[12]            # the settings name the click sound
+WAVES = "nami.wav"
+BELL = "suzu.wav"
+DOOR = "tobira.wav"
+FIREWORK = "hanabi.wav"
+
+SCENE1 = music(SEASIDE_MUSIC, [
+    # The seaside theme starts on the title and plays on into the story.
     rec(normal(), at("title.bmp"), name="title"),
-    rec(flag_set("A", 0), SEA, lines=(
+    rec(flag_set("A", 0), SEA, wav=WAVES, lines=(
         "夏休み、わたしは海辺の町へやって来た。",
         "おばあちゃんの家は、坂の上にある。",
         "窓からは、岬の古い灯台が見える。",
@@ -171,7 +199,7 @@ SCENE1 = [
     rec(normal(), CAPE, NAGI_WOW, (
         "「あれ？　とびらが少し開いてる……。」",
         "そっと押すと、とびらはきしんで開いた。",
-    )),
+    ), wav=DOOR),
     rec(jump("top_room"), CAPE, NAGI, (
         "ひんやりした空気の中、階段をのぼる。",
     )),
@@ -181,12 +209,12 @@ SCENE1 = [
         "浜辺におりて、波打ちぎわを歩いた。",
         "貝がらをひろいながら、のんびり進む。",
         "すると、砂の中で何かがきらりと光った。",
-    ), name="to_beach"),
+    ), name="to_beach", wav=WAVES),
     rec(flag_add("A", 1), SEA, NAGI_WOW, (
         "「わあ、小さな鍵だ！」",
         "真ちゅうの鍵に、灯台の絵がほられている。",
         "わたしは鍵をにぎって、岬へ走った。",
-    )),
+    ), wav=BELL),
     rec(jump("top_room"), CAPE, NAGI, (
         "灯台のとびらは、少しだけ開いていた。",
         "ひんやりした空気の中、階段をのぼる。",
@@ -201,13 +229,13 @@ SCENE1 = [
     rec(flag_add("A", 1), GIRL_ON_SEA, GRANDMA, (
         "おばあちゃんは、古い鍵を出してくれた。",
         "「灯台の机の鍵だよ。持っておいき。」",
-    )),
+    ), wav=BELL),
     rec(normal(), CAPE, NAGI, (
         "「ありがとう！　行ってきます！」",
         "鍵をポケットに入れて、岬の灯台へ。",
         "とびらを開け、ひんやりした階段をのぼる。",
     )),
-
+]) + music(ROOM_MUSIC, [
     # All three ways meet in the room at the top of the lighthouse.
     rec(normal(), ROOM, lines=(
         "てっぺんの小部屋には、光があふれていた。",
@@ -226,7 +254,7 @@ SCENE1 = [
     rec(normal(), GIRL_IN_ROOM, NAGI_WOW, (
         "鍵をさしこむと、カチリと音がした。",
         "「開いた！」",
-    ), name="with_key"),
+    ), name="with_key", wav=DOOR),
     rec(normal(), GIRL_IN_ROOM, NAGI_WOW, (
         "引き出しの中には、青い封筒が一通。",
         "表に、ていねいな字でこう書いてあった。",
@@ -256,6 +284,8 @@ SCENE1 = [
         "　海の上の人たちが、きっと気づきます。』",
         "　　　　　　　　　　町の灯台守より",
     )),
+]) + music(FESTIVAL_MUSIC, [
+    # The festival music comes in with the drums she hears from afar.
     rec(normal(), GIRL_IN_ROOM, NAGI_WOW, (
         "「夏祭りって……今夜だ！」",
         "遠くで、お祭りの太鼓が鳴りはじめた。",
@@ -264,13 +294,14 @@ SCENE1 = [
         "わたしは手紙をだいて、坂道をかけおりた。",
         "おばあちゃんに、早く見せなくちゃ。",
     )),
-]
+])
 
-SCENE2 = [
+SCENE2 = music(FESTIVAL_MUSIC, [
     # Record 0 of a scene reached by NEXT_FILE is never shown: the next
-    # click leaves it like any NORMAL record.
+    # click leaves it like any NORMAL record. It names the music that scene 1
+    # ends with, so the festival piece plays on instead of starting again.
     rec(normal(), name="start"),
-    rec(normal(), NIGHT, lines=(
+    rec(normal(), NIGHT, wav=FIREWORK, lines=(
         "その夜、町はお祭りでにぎわっていた。",
         "わたしとおばあちゃんは、ランプを持って",
         "岬の灯台へのぼった。",
@@ -309,8 +340,8 @@ SCENE2 = [
         "来年の夏も、きっとここへ来よう。",
         "",
         "（おしまい）",
-    )),
-]
+    ), wav=FIREWORK),
+])
 
 SCENES = [SCENE1, SCENE2]
 
@@ -534,6 +565,14 @@ def check_entries(record, pictures):
             assert "image2/mask/" + sub in pictures, sub
 
 
+def check_sound_names(record, sounds):
+    """The record's sound effect and music are files this script writes."""
+    if record["wav"]:
+        assert "wave/" + record["wav"] in sounds, record["wav"]
+    # Every record names its music: an empty name would stop the music.
+    assert "midi/" + record["midi"] in sounds, record["midi"]
+
+
 def check_lines(record):
     for text in record["lines"]:
         width = len(text.encode("cp932"))
@@ -569,9 +608,11 @@ def kind_word(line):
     return line.split("<")[0]
 
 
-def check_story(scenes, pictures):
-    """Stop with an assertion error if anything in the story is malformed."""
-    assert len(SETTINGS) == 13 and SETTINGS[12] == ""
+def check_story(scenes, pictures, sounds):
+    """Stop with an assertion error if anything in the story is malformed.
+
+    sounds holds the paths of the MIDI and WAV files, like pictures."""
+    assert len(SETTINGS) == 13 and "wave/" + SETTINGS[12] in sounds
     kinds_used = set()
     flag_sets = [{}]          # the flags are all 0 when the game starts
     for number, scene in enumerate(scenes, start=1):
@@ -580,6 +621,7 @@ def check_story(scenes, pictures):
         for index, record in enumerate(records):
             check_lines(record)
             check_entries(record, pictures)
+            check_sound_names(record, sounds)
             check_kind_rules(records, index)
             kinds_used.add(kind_word(record["type"]))
 
@@ -601,6 +643,12 @@ def check_story(scenes, pictures):
             # Record 0 of the next scene is passed over without being shown.
             first = scene_records(scenes[number])[0]
             assert first["type"] == "NORMAL" and not any(first["lines"])
+            # It names the music this scene ends with, so that music plays
+            # on, and no sound effect, which it would never get to play.
+            for index, record in enumerate(records):
+                if record["type"] == "NEXT_FILE":
+                    assert record["midi"] == first["midi"], (number, index)
+            assert not first["wav"]
             # Flags carry over into the next scene, by whichever way it is reached.
             flag_sets = [dict(f) for f in sorted({tuple(sorted(f.items())) for _, f in endings})]
 
@@ -1599,6 +1647,792 @@ def check_pictures(pictures):
 
 
 # ---------------------------------------------------------------------------
+# Standard MIDI Files
+#
+# Format 1: a first track with only the metre and the tempo, then one track
+# per instrument, each on a channel of its own. Times are in ticks, 480 to
+# the quarter note. The engine starts a piece again when its last End of
+# Track is reached, so every track ends exactly at the end of the last bar
+# and no note sounds past it: the beat then runs on evenly through the loop.
+# ---------------------------------------------------------------------------
+
+DIVISION = 480
+EIGHTH = DIVISION // 2
+DRUM_CHANNEL = 9            # the percussion channel, "channel 10" to musicians
+
+# General MIDI programs, counted from 0 as they are written in the file.
+PIANO = 0
+CELLO = 42
+HARP = 46
+STRINGS = 49                # string ensemble 2, the softer one
+ACOUSTIC_BASS = 32
+FLUTE = 73
+SHAMISEN = 106
+KOTO = 107
+
+# General MIDI percussion keys, standing in for the festival's instruments.
+BIG_DRUM = 35               # acoustic bass drum: the big taiko
+TAIKO_LOW = 41              # low floor tom
+TAIKO_HIGH = 43             # high floor tom
+RIDE_BELL = 53              # the little hand gong's "chiki"
+WOOD_HIGH = 76              # hi wood block: a stick on the drum's rim
+WOOD_LOW = 77
+
+# Message ranks: at one tick, setup goes first and note-offs before note-ons,
+# so a key struck again right after it ends really sounds again.
+SETUP, NOTE_OFF, NOTE_ON = 0, 1, 2
+
+
+def vlq(value):
+    """A variable-length quantity: 7 bits a byte, high bit set on all but the last."""
+    assert 0 <= value < 1 << 28
+    out = [value & 0x7F]
+    value >>= 7
+    while value:
+        out.append(0x80 | (value & 0x7F))
+        value >>= 7
+    return bytes(reversed(out))
+
+
+def meta(kind, data):
+    return bytes([0xFF, kind]) + vlq(len(data)) + data
+
+
+def tempo_meta(bpm):
+    """Set Tempo: microseconds per quarter note, in three bytes."""
+    return meta(0x51, struct.pack(">I", iround(60000000.0 / bpm))[1:])
+
+
+def metre_meta(beats, unit):
+    # The unit is written as a power of two; 24 MIDI clocks to the metronome
+    # click and 8 thirty-seconds to the quarter are the usual values.
+    return meta(0x58, bytes([beats, unit.bit_length() - 1, 24, 8]))
+
+
+END_OF_TRACK = meta(0x2F, b"")
+
+
+def chunk(kind, body):
+    return kind + struct.pack(">I", len(body)) + body
+
+
+def track_body(events, end_tick, compact):
+    """An MTrk body from (tick, rank, message) triples, closed by End of Track.
+
+    A compact track uses running status (a channel message with the same
+    status byte as the one before leaves it out) and ends notes with a
+    note-on of velocity 0, which keeps the status byte the same; a plain
+    track writes every status byte and ends notes with a real note-off.
+    A meta event in between cancels running status, so the channel message
+    after it always states its status again.
+    """
+    body, last_tick, running = bytearray(), 0, None
+    for tick, rank, message in sorted(events, key=lambda e: (e[0], e[1])):
+        assert last_tick <= tick <= end_tick
+        body += vlq(tick - last_tick)
+        last_tick = tick
+        if message[0] == 0xFF:
+            running = None
+            body += message
+        elif compact and message[0] == running:
+            body += message[1:]
+        else:
+            running = message[0] if compact else None
+            body += message
+    body += vlq(end_tick - last_tick) + END_OF_TRACK
+    return bytes(body)
+
+
+def note_messages(channel, notes, compact):
+    """(tick, rank, message) triples for notes given as (start, length, key, velocity)."""
+    events = []
+    for start, length, key, velocity in notes:
+        assert length > 0 and 0 <= key < 128 and 0 < velocity < 128
+        events.append((start, NOTE_ON, bytes([0x90 | channel, key, velocity])))
+        off = bytes([0x90 | channel, key, 0]) if compact else bytes([0x80 | channel, key, 64])
+        events.append((start + length, NOTE_OFF, off))
+    return events
+
+
+def instrument_track(track, compact):
+    ch = track["channel"]
+    events = [(0, SETUP, meta(0x03, track["name"].encode("ascii")))]
+    if track["program"] is not None:          # the percussion channel needs none
+        events.append((0, SETUP, bytes([0xC0 | ch, track["program"]])))
+    for controller, value in ((7, track["volume"]), (10, track["pan"]), (91, track["reverb"])):
+        events.append((0, SETUP, bytes([0xB0 | ch, controller, value])))
+    return events + note_messages(ch, track["notes"], compact)
+
+
+def encode_midi(song):
+    """The Standard MIDI File of a song made by make_song()."""
+    end = song["length"]
+    beats, unit = song["metre"]
+    conductor = [(0, SETUP, meta(0x03, song["title"].encode("ascii"))),
+                 (0, SETUP, metre_meta(beats, unit))]
+    conductor += [(tick, SETUP, tempo_meta(bpm)) for tick, bpm in song["tempos"]]
+    bodies = [track_body(conductor, end, song["compact"])]
+    bodies += [track_body(instrument_track(t, song["compact"]), end, song["compact"])
+               for t in song["tracks"]]
+    header = chunk(b"MThd", struct.pack(">HHH", 1, len(bodies), DIVISION))
+    return header + b"".join(chunk(b"MTrk", body) for body in bodies)
+
+
+# ---------------------------------------------------------------------------
+# Reading a MIDI file back (the self-check)
+#
+# A small independent reader: it walks the chunks and events byte by byte,
+# honours running status, pairs every note-on with its note-off and runs the
+# tempo map to find how long the song plays before it starts again.
+# ---------------------------------------------------------------------------
+
+def read_vlq(data, pos):
+    value = 0
+    for _ in range(4):
+        assert pos < len(data), "track runs out inside a number"
+        byte = data[pos]
+        pos += 1
+        value = (value << 7) | (byte & 0x7F)
+        if byte < 0x80:
+            return value, pos
+    raise AssertionError("variable-length quantity longer than 4 bytes")
+
+
+DATA_BYTES = {0x80: 2, 0x90: 2, 0xA0: 2, 0xB0: 2, 0xC0: 1, 0xD0: 1, 0xE0: 2}
+
+
+def read_track(data):
+    """[(tick, message)] of one MTrk body; the last is End of Track, at its very end."""
+    events, pos, tick, running = [], 0, 0, None
+    while True:
+        assert pos < len(data), "track runs out before End of Track"
+        delta, pos = read_vlq(data, pos)
+        tick += delta
+        assert pos < len(data), "track runs out before End of Track"
+        status = data[pos]
+        if status == 0xFF:
+            length, start = read_vlq(data, pos + 2)
+            assert start + length <= len(data), "meta event runs past the track"
+            message = data[pos:start + length]
+            pos, running = start + length, None
+            events.append((tick, bytes(message)))
+            if message[1] == 0x2F:
+                assert length == 0 and pos == len(data), "End of Track must close the chunk"
+                return events
+            continue
+        assert status not in (0xF0, 0xF7), "no system exclusive messages are written"
+        if status >= 0x80:
+            running, pos = status, pos + 1
+        assert running is not None, "data byte without a status"
+        size = DATA_BYTES[running & 0xF0]
+        message = bytes([running]) + data[pos:pos + size]
+        assert len(message) == size + 1 and all(b < 0x80 for b in message[1:])
+        pos += size
+        events.append((tick, message))
+
+
+def read_midi(data):
+    """Parse a format 1 file; returns its tracks as lists of (tick, message)."""
+    assert data[:4] == b"MThd"
+    length, form, count, division = struct.unpack_from(">IHHH", data, 4)
+    assert length == 6 and form == 1 and division == DIVISION
+    tracks, pos = [], 8 + length
+    while pos < len(data):
+        kind, size = data[pos:pos + 4], struct.unpack_from(">I", data, pos + 4)[0]
+        assert kind == b"MTrk" and pos + 8 + size <= len(data), "bad chunk"
+        tracks.append(read_track(data[pos + 8:pos + 8 + size]))
+        pos += 8 + size
+    assert pos == len(data) and len(tracks) == count
+    return tracks
+
+
+def midi_notes(track):
+    """The notes of a track as (channel, start, length, key, velocity), sorted."""
+    sounding, notes = {}, []
+    for tick, message in track:
+        kind, channel = message[0] & 0xF0, message[0] & 0x0F
+        if kind == 0x90 and message[2] > 0:
+            assert (channel, message[1]) not in sounding, "key struck while it sounds"
+            sounding[(channel, message[1])] = (tick, message[2])
+        elif kind in (0x80, 0x90):
+            start, velocity = sounding.pop((channel, message[1]))
+            notes.append((channel, start, tick - start, message[1], velocity))
+    assert not sounding, "notes still sounding at End of Track"
+    return sorted(notes)
+
+
+def seconds_at(tick, tempos):
+    """Time of a tick through a tempo map [(tick, microseconds per quarter)]."""
+    total = 0.0
+    for k, (start, micros) in enumerate(tempos):
+        stop = tempos[k + 1][0] if k + 1 < len(tempos) else None
+        if stop is not None and tick > stop:
+            total += (stop - start) * micros / 1e6 / DIVISION
+        else:
+            return total + (tick - start) * micros / 1e6 / DIVISION
+    return total
+
+
+def check_midi(data, song):
+    """Read a written song back; returns how many seconds it plays."""
+    tracks = read_midi(data)
+    ends = {track[-1][0] for track in tracks}
+    # All tracks end together at the end of the last bar: the loop point.
+    assert ends == {song["length"]}, ends
+    tempos = [(tick, int.from_bytes(m[3:6], "big"))
+              for tick, m in tracks[0] if m[:2] == b"\xff\x51"]
+    assert tempos and tempos[0][0] == 0 and len(tempos) == len(song["tempos"])
+    assert all(m[0] == 0xFF for _, m in tracks[0]), "the first track holds no notes"
+    for track, made in zip(tracks[1:], song["tracks"]):
+        ch = made["channel"]
+        programs = [m[1] for _, m in track if m[0] == 0xC0 | ch]
+        assert programs == ([] if made["program"] is None else [made["program"]])
+        expected = sorted((ch,) + note for note in made["notes"])
+        assert midi_notes(track) == expected, made["name"]
+    seconds = seconds_at(song["length"], tempos)
+    assert 30.0 <= seconds <= 60.0, seconds
+    return seconds
+
+
+# ---------------------------------------------------------------------------
+# Writing music down
+#
+# Bars are strings of "word:eighths" tokens, where the word is a note such
+# as F#5 (middle C is C4), r for a rest, or a chord name. A word without a
+# length fills the whole bar. The lengths of a bar must fill it exactly, so
+# a miscounted bar stops the script instead of shifting all that follows.
+# ---------------------------------------------------------------------------
+
+PITCH_CLASSES = {"C": 0, "D": 2, "E": 4, "F": 5, "G": 7, "A": 9, "B": 11}
+
+
+def key_number(name):
+    """MIDI key of a note name: "A4" is 69, "F#3" is 54."""
+    letter, accidental, octave = name[0], name[1:-1], int(name[-1])
+    shift = {"": 0, "#": 1, "b": -1}[accidental]
+    return 12 * (octave + 1) + PITCH_CLASSES[letter] + shift
+
+
+def keys(names):
+    return tuple(key_number(n) for n in names.split())
+
+
+def bar_tokens(bar, bar_eighths):
+    """[(offset, eighths, word)] of one bar, offsets in eighths from its start."""
+    tokens, offset = [], 0
+    for token in bar.split():
+        word, _, count = token.partition(":")
+        eighths = int(count) if count else bar_eighths
+        tokens.append((offset, eighths, word))
+        offset += eighths
+    assert offset == bar_eighths, "bar %r lasts %d eighths, not %d" % (bar, offset, bar_eighths)
+    return tokens
+
+
+def accent(offset, base):
+    """Velocity with a little weight on the downbeat and on the beats."""
+    if offset == 0:
+        return base + 10
+    return base + (3 if offset % 2 == 0 else -4)
+
+
+def melody(bars, bar_eighths, velocity, gate=0.92):
+    """Notes (start, length, key, velocity) of a tune written bar by bar."""
+    notes = []
+    for number, bar in enumerate(bars):
+        for offset, eighths, word in bar_tokens(bar, bar_eighths):
+            if word != "r":
+                start = (number * bar_eighths + offset) * EIGHTH
+                notes.append((start, int(eighths * EIGHTH * gate), key_number(word),
+                              accent(offset, velocity)))
+    return notes
+
+
+def chord_segments(bars, bar_eighths):
+    """(start eighth, length in eighths, chord name) for a bar-by-bar progression."""
+    return [(number * bar_eighths + offset, eighths, word)
+            for number, bar in enumerate(bars)
+            for offset, eighths, word in bar_tokens(bar, bar_eighths)]
+
+
+def arpeggio(bars, bar_eighths, voicings, pattern, velocity):
+    """Broken chords, one voicing note an eighth, picked by a one-bar pattern
+    of voicing indexes (a chord that starts mid-bar goes on from mid-pattern).
+
+    Each note rings on, as under a pedal, until the chord changes or the same
+    key is struck again."""
+    assert len(pattern) == bar_eighths
+    notes = []
+    for start, eighths, name in chord_segments(bars, bar_eighths):
+        voicing = voicings[name]
+        strikes = [(start + k, voicing[pattern[(start + k) % bar_eighths]]) for k in range(eighths)]
+        for k, (at_eighth, key) in enumerate(strikes):
+            again = [e for e, other in strikes[k + 1:] if other == key]
+            stop = again[0] if again else start + eighths
+            notes.append((at_eighth * EIGHTH, (stop - at_eighth) * EIGHTH, key,
+                          accent(at_eighth % bar_eighths, velocity)))
+    return notes
+
+
+def held_chords(bars, bar_eighths, voicings, velocity):
+    """Each chord held for its whole length (strings, a soft pad)."""
+    notes = []
+    for start, eighths, name in chord_segments(bars, bar_eighths):
+        for key in voicings[name]:
+            notes.append((start * EIGHTH, eighths * EIGHTH, key, velocity))
+    return notes
+
+
+def bass_line(bars, bar_eighths, roots, rhythm, velocity):
+    """A bass from chord roots: rhythm is [(offset, eighths, interval)] per chord."""
+    notes = []
+    for start, eighths, name in chord_segments(bars, bar_eighths):
+        for offset, length, interval in rhythm:
+            if offset < eighths:
+                length = min(length, eighths - offset)
+                notes.append(((start + offset) * EIGHTH, length * EIGHTH - EIGHTH // 8,
+                              roots[name] + interval, accent(offset, velocity)))
+    return notes
+
+
+def drums(bars, bar_eighths, patterns):
+    """Percussion from named one-bar patterns [(offset, key, velocity)]."""
+    notes = []
+    for number, name in enumerate(bars):
+        for offset, key, velocity in patterns[name]:
+            assert 0 <= offset < bar_eighths
+            notes.append(((number * bar_eighths + offset) * EIGHTH, EIGHTH // 2, key, velocity))
+    return notes
+
+
+def shifted(notes, bars, bar_eighths):
+    """Notes moved later by a number of bars, to join sections."""
+    ticks = bars * bar_eighths * EIGHTH
+    return [(start + ticks, length, key, velocity) for start, length, key, velocity in notes]
+
+
+def instrument(name, channel, program, notes, volume=100, pan=64, reverb=40):
+    """A track: its notes, GM program (None on the percussion channel) and mix."""
+    return {"name": name, "channel": channel, "program": program, "notes": notes,
+            "volume": volume, "pan": pan, "reverb": reverb}
+
+
+def make_song(title, metre, bar_count, tempos, tracks, compact):
+    """A song: tempos are (bar number from 0, beats per minute)."""
+    beats, unit = metre
+    bar_ticks = beats * DIVISION * 4 // unit
+    channels = [t["channel"] for t in tracks]
+    assert len(set(channels)) == len(channels)
+    for t in tracks:
+        assert (t["program"] is None) == (t["channel"] == DRUM_CHANNEL), t["name"]
+        for start, length, key, velocity in t["notes"]:
+            assert start + length <= bar_count * bar_ticks, t["name"]
+        # Every instrument plays in the last bar: no line was left a bar short.
+        assert any(note[0] >= (bar_count - 1) * bar_ticks for note in t["notes"]), t["name"]
+    return {"title": title, "metre": metre, "length": bar_count * bar_ticks,
+            "tempos": [(bar * bar_ticks, bpm) for bar, bpm in tempos],
+            "tracks": tracks, "compact": compact}
+
+
+# ---------------------------------------------------------------------------
+# The three pieces
+#
+# Each melody keeps to a five-note scale, which suits the seaside town and
+# keeps every note at peace with the chords. Each piece ends on a phrase that
+# leads back to its first bar, since it is heard again and again.
+# ---------------------------------------------------------------------------
+
+# 海 (umi): a calm seaside theme in D major, 84 beats a minute, 16 bars of
+# 4/4 (about 46 s). Flute over harp arpeggios, soft strings, a plucked bass.
+UMI_TUNE = [
+    "F#5:3 E5:1 D5:2 A4:2", "B4:3 D5:1 F#5:4", "E5:3 D5:1 B4:2 D5:2", "A4:6 r:2",
+    "F#5:3 A5:1 B5:2 A5:2", "F#5:3 E5:1 D5:2 B4:2", "B4:2 D5:2 E5:3 F#5:1", "D5:6 r:2",
+    "B5:3 A5:1 E5:2 D5:2", "E5:3 F#5:1 A5:4", "A5:3 F#5:1 E5:2 F#5:2", "B5:4 A5:2 F#5:2",
+    "E5:3 D5:1 B4:2 D5:2", "A4:3 B4:1 E5:4", "F#5:3 E5:1 D5:2 E5:2",
+    "A4:4 B4:2 E5:2",           # steps up into the first bar again
+]
+UMI_CHORDS = [
+    "D", "Bm", "G", "A", "D", "Bm", "G:4 A:4", "D",
+    "G", "A", "F#m", "Bm", "G", "A", "D", "A",
+]
+UMI_HARP = {
+    "D": keys("D3 A3 D4 F#4 A4"), "Bm": keys("B2 F#3 B3 D4 F#4"),
+    "G": keys("G2 D3 G3 B3 D4"), "A": keys("A2 E3 A3 C#4 E4"),
+    "F#m": keys("F#2 C#3 F#3 A3 C#4"),
+}
+UMI_PAD = {                     # close voicings that move as little as they can
+    "D": keys("F#3 A3 D4"), "Bm": keys("F#3 B3 D4"), "G": keys("G3 B3 D4"),
+    "A": keys("E3 A3 C#4"), "F#m": keys("F#3 A3 C#4"),
+}
+UMI_BASS = {"D": key_number("D2"), "Bm": key_number("B1"), "G": key_number("G1"),
+            "A": key_number("A1"), "F#m": key_number("F#1")}
+
+
+def song_umi():
+    bar = 8
+    flute = melody(UMI_TUNE, bar, 72, gate=0.95)
+    harp = arpeggio(UMI_CHORDS, bar, UMI_HARP, [0, 1, 2, 3, 4, 3, 2, 1], 52)
+    strings = held_chords(UMI_CHORDS, bar, UMI_PAD, 40)
+    bass = bass_line(UMI_CHORDS, bar, UMI_BASS, [(0, 6, 0), (6, 2, 7)], 66)
+    return make_song("umi - seaside theme", (4, 4), 16, [(0, 84)], [
+        instrument("flute", 0, FLUTE, flute, volume=100, pan=64, reverb=50),
+        instrument("harp", 1, HARP, harp, volume=90, pan=44, reverb=50),
+        instrument("strings", 2, STRINGS, strings, volume=70, pan=84, reverb=60),
+        instrument("bass", 3, ACOUSTIC_BASS, bass, volume=96, pan=64, reverb=30),
+    ], compact=True)
+
+
+# 部屋 (heya): a quiet piano waltz in A minor for the lighthouse room, 72 beats
+# a minute, 16 bars of 3/4 (40 s). The right hand sings, the left hand breaks
+# the chords, a cello holds the roots far below.
+HEYA_TUNE = [
+    "E5:3 D5:1 C5:2", "A4:4 C5:2", "D5:2 E5:2 G5:2", "D5:6",
+    "E5:3 G5:1 A5:2", "G5:2 E5:2 C5:2", "D5:3 E5:1 D5:1 C5:1", "A4:1 B4:5",
+    "C5:3 D5:1 E5:2", "D5:3 E5:1 G5:2", "G5:3 A5:1 G5:2", "E5:6",
+    "A5:3 G5:1 E5:2", "D5:3 C5:1 D5:2", "E5:2 C5:2 A4:2",
+    "B4:6",                     # the B rises to the E that opens the piece
+]
+# Esus4 then E: the held A falls to G#, the leading note back into A minor.
+HEYA_CHORDS = [
+    "Am", "F", "C", "G", "Am", "F", "Dm", "Esus4:4 E:2",
+    "F", "G", "Em", "Am", "F", "G", "Am", "Esus4:4 E:2",
+]
+HEYA_LEFT_HAND = {
+    "Am": keys("A2 E3 A3 C4"), "F": keys("F2 C3 F3 A3"), "C": keys("C3 G3 C4 E4"),
+    "G": keys("G2 D3 G3 B3"), "Dm": keys("D3 A3 D4 F4"), "Em": keys("E2 B2 E3 G3"),
+    # The E chord comes on the last beat, where the pattern plays index 2
+    # first: that is where its G# goes.
+    "Esus4": keys("E2 B2 E3 A3"), "E": keys("E2 B2 G#3 B3"),
+}
+# The cello holds one root a bar, through the Esus4 and its E alike.
+HEYA_CELLO_BARS = [bar.split(":")[0] for bar in HEYA_CHORDS]
+HEYA_CELLO = {name: voicing[:1] for name, voicing in HEYA_LEFT_HAND.items()}
+
+
+def song_heya():
+    bar = 6
+    right = melody(HEYA_TUNE, bar, 60, gate=0.9)
+    left = arpeggio(HEYA_CHORDS, bar, HEYA_LEFT_HAND, [0, 1, 2, 3, 2, 1], 40)
+    cello = held_chords(HEYA_CELLO_BARS, bar, HEYA_CELLO, 34)
+    # Written without running status and with real note-offs, so the demo
+    # has MIDI files of both forms.
+    return make_song("heya - the lighthouse room", (3, 4), 16, [(0, 72)], [
+        instrument("piano right hand", 0, PIANO, right, volume=100, pan=60, reverb=45),
+        instrument("piano left hand", 1, PIANO, left, volume=92, pan=68, reverb=45),
+        instrument("cello", 2, CELLO, cello, volume=64, pan=76, reverb=50),
+    ], compact=False)
+
+
+# 祭り (matsuri): a festival night in the D yo scale (D E G A B). Eight calm
+# bars at 96 beats a minute, a drum roll, then eight livelier bars at 120
+# (36 s). Flute for the festival fue, koto, shamisen and the drums of
+# channel 10; the chords are open fifths with an added second, no thirds.
+MATSURI_TUNE_CALM = [
+    "A5:2 B5:2 A5:2 G5:1 E5:1", "D5:4 E5:2 G5:2", "A5:3 G5:1 E5:2 D5:2", "E5:6 r:2",
+    "G5:2 A5:2 D6:2 B5:2", "A5:3 B5:1 A5:2 G5:2", "E5:2 G5:2 E5:2 D5:2", "D5:6 r:2",
+]
+MATSURI_TUNE_LIVELY = [
+    "D6:2 B5:1 A5:1 B5:2 D6:2", "E6:2 D6:1 B5:1 A5:4", "G5:1 A5:1 B5:2 A5:1 G5:1 E5:2",
+    "G5:2 A5:2 B5:4", "D6:2 B5:1 A5:1 B5:2 D6:2", "E6:2 D6:1 B5:1 A5:2 G5:2",
+    "A5:2 G5:1 E5:1 D5:2 E5:2", "D5:4 r:4",
+]
+MATSURI_CHORDS_CALM = ["D", "D", "G", "A", "G", "D", "E:4 A:4", "D"]
+MATSURI_CHORDS_LIVELY = ["D", "E:4 A:4", "G", "E", "D", "E:4 G:4", "A", "D"]
+MATSURI_KOTO = {
+    "D": keys("D3 A3 D4 E4 A4"), "G": keys("G2 D3 G3 A3 D4"),
+    "A": keys("A2 E3 A3 B3 E4"), "E": keys("E3 B3 E4 G4 B4"),
+}
+MATSURI_SHAMISEN = {name: voicing[0] for name, voicing in MATSURI_KOTO.items()}
+MATSURI_DRUMS = {
+    "calm": [(0, TAIKO_LOW, 72), (4, TAIKO_HIGH, 56), (6, WOOD_LOW, 40)],
+    # The roll that carries the calm half into the lively one.
+    "roll": [(0, TAIKO_LOW, 72), (4, TAIKO_HIGH, 60), (5, TAIKO_HIGH, 66),
+             (6, TAIKO_LOW, 74), (7, TAIKO_LOW, 84)],
+    "lively": [(0, BIG_DRUM, 84), (0, TAIKO_LOW, 80), (1, WOOD_HIGH, 46), (2, RIDE_BELL, 38),
+               (3, TAIKO_HIGH, 64), (4, TAIKO_LOW, 76), (5, WOOD_HIGH, 46),
+               (6, RIDE_BELL, 38), (6, TAIKO_HIGH, 60), (7, TAIKO_LOW, 58)],
+    # The last bar thins out so the calm start follows without a bump.
+    "close": [(0, BIG_DRUM, 80), (0, TAIKO_LOW, 78), (4, TAIKO_HIGH, 50)],
+}
+
+
+def song_matsuri():
+    bar, half = 8, 8
+    flute = (melody(MATSURI_TUNE_CALM, bar, 70, 0.9)
+             + shifted(melody(MATSURI_TUNE_LIVELY, bar, 80, 0.85), half, bar))
+    koto = (arpeggio(MATSURI_CHORDS_CALM, bar, MATSURI_KOTO, [0, 1, 2, 3, 4, 3, 2, 1], 50)
+            + shifted(arpeggio(MATSURI_CHORDS_LIVELY, bar, MATSURI_KOTO,
+                               [0, 2, 1, 3, 2, 4, 3, 2], 58), half, bar))
+    shamisen = (bass_line(MATSURI_CHORDS_CALM, bar, MATSURI_SHAMISEN, [(0, 2, 0), (4, 2, 7)], 62)
+                + shifted(bass_line(MATSURI_CHORDS_LIVELY, bar, MATSURI_SHAMISEN,
+                                    [(0, 1, 0), (2, 1, 0), (3, 1, 7), (4, 1, 0), (6, 1, 7),
+                                     (7, 1, 12)], 70), half, bar))
+    beat = drums(["calm"] * 7 + ["roll"] + ["lively"] * 7 + ["close"], bar, MATSURI_DRUMS)
+    return make_song("matsuri - festival night", (4, 4), 16, [(0, 96), (half, 120)], [
+        instrument("fue (flute)", 0, FLUTE, flute, volume=100, pan=64, reverb=50),
+        instrument("koto", 1, KOTO, koto, volume=88, pan=40, reverb=45),
+        instrument("shamisen", 2, SHAMISEN, shamisen, volume=84, pan=88, reverb=35),
+        instrument("festival drums", DRUM_CHANNEL, None, beat, volume=84, pan=64, reverb=45),
+    ], compact=True)
+
+
+def all_music():
+    """Every piece, by path inside the game folder."""
+    return {
+        "midi/" + SEASIDE_MUSIC: song_umi(),
+        "midi/" + ROOM_MUSIC: song_heya(),
+        "midi/" + FESTIVAL_MUSIC: song_matsuri(),
+    }
+
+
+# ---------------------------------------------------------------------------
+# WAV files: RIFF/WAVE holding uncompressed PCM, mono. 16-bit samples are
+# signed and little-endian; 8-bit samples are unsigned, silence being 128.
+# ---------------------------------------------------------------------------
+
+def riff_chunk(kind, body):
+    # A chunk of odd length is followed by a pad byte its size leaves out.
+    return kind + struct.pack("<I", len(body)) + body + b"\0" * (len(body) % 2)
+
+
+def pcm_bytes(samples, bits):
+    """Samples in -1..1 as 8- or 16-bit PCM bytes."""
+    if bits == 16:
+        ints = [min(32767, max(-32767, iround(s * 32767))) for s in samples]
+        return struct.pack("<%dh" % len(ints), *ints)
+    assert bits == 8
+    return bytes(min(255, max(1, 128 + iround(s * 127))) for s in samples)
+
+
+def encode_wav(sound):
+    rate, bits = sound["rate"], sound["bits"]
+    width = bits // 8
+    fmt = struct.pack("<HHIIHH", 1, 1, rate, rate * width, width, bits)   # 1 = PCM, 1 channel
+    body = riff_chunk(b"fmt ", fmt) + riff_chunk(b"data", pcm_bytes(sound["samples"], bits))
+    return b"RIFF" + struct.pack("<I", 4 + len(body)) + b"WAVE" + body
+
+
+def check_wav(data, sound):
+    """Read a written sound back with Python's own reader; returns its seconds."""
+    with wave.open(io.BytesIO(data)) as w:
+        assert w.getnchannels() == 1 and w.getcomptype() == "NONE"
+        assert w.getsampwidth() * 8 == sound["bits"] and w.getframerate() == sound["rate"]
+        frames = w.readframes(w.getnframes())
+        seconds = w.getnframes() / float(w.getframerate())
+    assert frames == pcm_bytes(sound["samples"], sound["bits"])
+    if sound["bits"] == 16:
+        values = [v / 32767.0 for v in struct.unpack("<%dh" % (len(frames) // 2), frames)]
+    else:
+        values = [(v - 128) / 127.0 for v in frames]
+    # Loud enough to hear, never clipped, and silent at both ends so that
+    # starting and stopping it makes no click of its own.
+    assert 0.2 < max(abs(v) for v in values) < 0.95
+    assert abs(values[0]) < 0.01 and abs(values[-1]) < 0.01
+    return seconds
+
+
+# ---------------------------------------------------------------------------
+# Synthesizing the sound effects
+#
+# Plain additive and subtractive synthesis: decaying sine partials, noise
+# through one- and two-pole filters, envelopes. Noise comes from the same
+# seeded Rng as the pictures, so the sounds are the same on every run.
+# ---------------------------------------------------------------------------
+
+VOICE_RATE = 22050          # 16-bit sounds
+LOW_RATE = 11025            # the one 8-bit sound: noise hides the coarse steps
+
+
+def noise(count, rng):
+    return [rng.uniform(-1.0, 1.0) for _ in range(count)]
+
+
+def lowpass(signal, rate, cutoff):
+    """One-pole low-pass; cutoff in Hz, a number or a function of the time in s."""
+    out, y = [], 0.0
+    for n, x in enumerate(signal):
+        hz = cutoff(n / float(rate)) if callable(cutoff) else cutoff
+        y += (1.0 - math.exp(-2.0 * math.pi * hz / rate)) * (x - y)
+        out.append(y)
+    return out
+
+
+def resonator(signal, rate, hz, bandwidth):
+    """Two-pole band-pass ringing at hz: a body that something strikes or rubs."""
+    r = math.exp(-math.pi * bandwidth / rate)
+    a1, a2 = 2.0 * r * math.cos(2.0 * math.pi * hz / rate), -r * r
+    out, y1, y2 = [], 0.0, 0.0
+    for x in signal:
+        y = (1.0 - r) * x + a1 * y1 + a2 * y2
+        out.append(y)
+        y1, y2 = y, y1
+    return out
+
+
+def normalized(signal, peak=1.0):
+    top = max(abs(s) for s in signal) or 1.0
+    return [s * peak / top for s in signal]
+
+
+def smoothstep(t):
+    t = min(1.0, max(0.0, t))
+    return t * t * (3.0 - 2.0 * t)
+
+
+def finish(signal, rate, peak, fade_in, fade_out):
+    """Scale to the peak and fade both ends to exact silence."""
+    out = normalized(signal, peak)
+    n_in, n_out = max(1, int(fade_in * rate)), max(1, int(fade_out * rate))
+    for k in range(n_in):
+        out[k] *= smoothstep(k / float(n_in))
+    for k in range(n_out):
+        out[-1 - k] *= smoothstep(k / float(n_out))
+    return out
+
+
+def sound(samples, rate, bits=16):
+    return {"samples": samples, "rate": rate, "bits": bits}
+
+
+def click_sound():
+    """40 ms: a soft wooden "tok", two inharmonic partials and a breath of noise."""
+    rate, rng = VOICE_RATE, Rng(101)
+    count = int(0.040 * rate)
+    grit = lowpass(noise(count, rng), rate, 3000)
+    out = []
+    for n in range(count):
+        t = n / float(rate)
+        tone = 0.7 * math.sin(2 * math.pi * 1250 * t) + 0.3 * math.sin(2 * math.pi * 2900 * t)
+        out.append(tone * math.exp(-t / 0.006) + 2.0 * grit[n] * math.exp(-t / 0.0015))
+    # Kept quiet: it is heard at every step of the story.
+    return sound(finish(out, rate, 0.35, 0.0005, 0.008), rate)
+
+
+def waves_sound():
+    """2 s at 8 bits, 11025 Hz: a wave runs up the sand and draws back hissing."""
+    rate, rng = LOW_RATE, Rng(202)
+    count = 2 * rate
+    raw = noise(count, rng)
+
+    def surge(t):
+        # Swells for 0.7 s as the wave breaks, then slowly lets go.
+        return smoothstep(t / 0.7) if t < 0.7 else math.exp(-(t - 0.7) / 0.5)
+
+    def cutoff(t):
+        return 250.0 + 1500.0 * surge(t)     # brighter while the water rushes
+
+    body = normalized(lowpass(lowpass(raw, rate, cutoff), rate, cutoff))
+    hiss = normalized(lowpass([x - y for x, y in zip(raw, lowpass(raw, rate, 2500))], rate, 4500))
+    out = []
+    for n in range(count):
+        t = n / float(rate)
+        foam = math.exp(-((t - 1.1) / 0.35) ** 2)    # the foam fizzing as it draws back
+        out.append(body[n] * surge(t) + 0.3 * hiss[n] * foam)
+    return sound(finish(out, rate, 0.7, 0.01, 0.25), rate, bits=8)
+
+
+BELL_PARTIALS = [           # (frequency ratio, loudness, decay time in s)
+    (1.0, 1.0, 0.42),
+    (1.0018, 0.3, 0.38),    # a close twin, so the tone shimmers slowly
+    (2.76, 0.45, 0.22),
+    (4.18, 0.22, 0.13),
+    (5.41, 0.12, 0.08),
+]
+
+
+def bell_sound():
+    """1.5 s: a small bell shaken three times, inharmonic partials dying away."""
+    rate, rng = VOICE_RATE, Rng(303)
+    count, base = int(1.5 * rate), 1480.0
+    out = [0.0] * count
+    for start, loudness in ((0.0, 1.0), (0.13, 0.5), (0.21, 0.3)):
+        first = int(start * rate)
+        for ratio, amp, decay in BELL_PARTIALS:
+            phase, hz = rng.uniform(0.0, 2 * math.pi), base * ratio
+            assert hz < rate / 2
+            for n in range(first, count):
+                t = (n - first) / float(rate)
+                level = loudness * amp * min(1.0, t / 0.0015) * math.exp(-t / decay)
+                out[n] += level * math.sin(2 * math.pi * hz * t + phase)
+    return sound(finish(out, rate, 0.6, 0.001, 0.1), rate)
+
+
+def door_sound():
+    """0.8 s: a wooden door or drawer that creaks open and bumps to a stop."""
+    rate, rng = VOICE_RATE, Rng(404)
+    count = int(0.8 * rate)
+    # The creak: wood catching and slipping, a pulse train at 38 to 68 pulses
+    # a second, rung through two resonances of the board.
+    pulses, phase = [0.0] * count, 0.0
+    for n in range(int(0.05 * rate), int(0.58 * rate)):
+        t = n / float(rate)
+        phase += (38.0 + 30.0 * math.sin(math.pi * (t - 0.05) / 0.53)) / rate
+        if phase >= 1.0:
+            phase -= 1.0 + rng.uniform(0.0, 0.08)      # never quite even
+            pulses[n] = smoothstep((t - 0.05) / 0.07) * smoothstep((0.58 - t) / 0.08)
+    creak = normalized([a + 0.6 * b for a, b in
+                        zip(resonator(pulses, rate, 620, 60), resonator(pulses, rate, 1340, 120))])
+    slide = normalized(lowpass(noise(count, rng), rate, 800))
+    knock = normalized(lowpass(noise(count, rng), rate, 1500))
+    out = []
+    for n in range(count):
+        t = n / float(rate)
+        rub = smoothstep((t - 0.05) / 0.1) * smoothstep((0.62 - t) / 0.1)
+        value = 0.55 * creak[n] + 0.25 * slide[n] * rub
+        if t >= 0.62:                                  # the bump at the end
+            dt = t - 0.62
+            value += 0.9 * math.sin(2 * math.pi * 95 * dt) * math.exp(-dt / 0.05)
+            value += 0.5 * knock[n] * math.exp(-dt / 0.012)
+        out.append(value)
+    return sound(finish(out, rate, 0.6, 0.002, 0.03), rate)
+
+
+def firework_sound():
+    """2 s: a far-off firework, a soft boom, its echo from the hills, crackling."""
+    rate, rng = VOICE_RATE, Rng(505)
+    count = 2 * rate
+    # The rumble reaches up to a few hundred hertz, so small speakers that
+    # cannot play the thud below still give the boom.
+    rumble = normalized(lowpass(lowpass(noise(count, rng), rate, 420), rate, 260))
+    boom, phase = [], 0.0
+    for n in range(count):
+        t = n / float(rate) - 0.04
+        if t < 0:
+            boom.append(0.0)
+            continue
+        # Distance takes the crack off the attack and leaves a low thud
+        # sliding from 70 Hz down to 42 Hz.
+        phase += 2 * math.pi * (42.0 + 28.0 * math.exp(-t / 0.15)) / rate
+        env = smoothstep(t / 0.012) * math.exp(-t / 0.32)
+        boom.append(env * (0.5 * math.sin(phase) + rumble[n]))
+    boom = normalized(boom)
+    delay = int(0.42 * rate)
+    echo = lowpass([0.0] * delay + boom[:count - delay], rate, 300)
+    # Crackle: little pops, rarer and softer as the sparks burn out.
+    pops = [0.0] * count
+    for n in range(int(0.3 * rate), int(1.8 * rate)):
+        t = n / float(rate) - 0.3
+        if rng.uniform(0.0, 1.0) < 0.004 * math.exp(-t / 0.6):
+            size = rng.uniform(0.3, 1.0) * math.exp(-t / 0.8)
+            for k in range(min(60, count - n)):
+                pops[n + k] += size * rng.uniform(-1.0, 1.0) * math.exp(-k / 12.0)
+    crackle = normalized(lowpass(lowpass(pops, rate, 2800), rate, 2800))
+    out = [b + 0.45 * e + 0.35 * c for b, e, c in zip(boom, echo, crackle)]
+    return sound(finish(out, rate, 0.7, 0.002, 0.2), rate)
+
+
+def all_sounds():
+    """Every sound effect, by path inside the game folder."""
+    return {
+        "wave/" + CLICK: click_sound(),
+        "wave/" + WAVES: waves_sound(),
+        "wave/" + BELL: bell_sound(),
+        "wave/" + DOOR: door_sound(),
+        "wave/" + FIREWORK: firework_sound(),
+    }
+
+
+# ---------------------------------------------------------------------------
 # Writing the game folder
 # ---------------------------------------------------------------------------
 
@@ -1609,7 +2443,7 @@ def write_file(root, relative, data):
         f.write(data)
 
 
-def game_files(pictures):
+def game_files(pictures, songs, sounds):
     """Every file of the game: {relative path: bytes}, in a fixed order."""
     files = {}
     settings = encode_text(SETTINGS)
@@ -1623,6 +2457,10 @@ def game_files(pictures):
         files[relative] = encode_text(lines)
     for relative, canvas in pictures.items():
         files[relative] = encode_bmp(canvas)
+    for relative, song in songs.items():
+        files[relative] = encode_midi(song)
+    for relative, effect in sounds.items():
+        files[relative] = encode_wav(effect)
     return files
 
 
@@ -1631,11 +2469,20 @@ def main(argv):
     root = argv[1] if len(argv) > 1 else os.path.join(here, "..", "games", "demo")
     pictures = all_pictures()
     check_pictures(pictures)
-    check_story(SCENES, pictures)
-    files = game_files(pictures)
-    # The written BMPs must read back as the pictures that were drawn.
+    songs, sounds = all_music(), all_sounds()
+    check_story(SCENES, pictures, set(songs) | set(sounds))
+    files = game_files(pictures, songs, sounds)
+    # The written BMPs must read back as the pictures that were drawn, and
+    # the MIDI and WAV files as the notes and samples that were made.
     for relative, canvas in pictures.items():
         assert decode_bmp(files[relative]).pixels == canvas.pixels, relative
+    for relative, song in songs.items():
+        seconds = check_midi(files[relative], song)
+        print("%s: %.1f s, %d bytes" % (relative, seconds, len(files[relative])))
+    for relative, effect in sounds.items():
+        seconds = check_wav(files[relative], effect)
+        print("%s: %.2f s, %d-bit %d Hz, %d bytes" % (
+            relative, seconds, effect["bits"], effect["rate"], len(files[relative])))
     for relative, data in files.items():
         write_file(root, relative, data)
     print("wrote %d files to %s" % (len(files), os.path.normpath(root)))
