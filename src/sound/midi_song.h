@@ -32,12 +32,15 @@ class MidiSong {
  private:
   struct TempoChange {
     std::int64_t tick;
-    double start_ms;            // when this tempo begins
-    double ms_per_tick;
+    // When this tempo begins, in microseconds times the division: whole
+    // numbers, so the map adds up without rounding (exact below 2^53).
+    double start;
+    std::int64_t us_per_quarter;
   };
 
   int division_ = 96;
   std::int64_t length_ticks_ = 0;
+  double duration_ms_ = 0;
   std::vector<TempoChange> tempo_map_;  // sorted by tick; the first at tick 0
 };
 
