@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,13 @@ class SoundOutput {
   virtual void play_wave(std::string_view channel, std::shared_ptr<const WaveSound> wave) = 0;
   // Silences `channel`.
   virtual void stop(std::string_view channel) = 0;
+};
+
+// Reads sound effect files. Throws Failure for a file that is not a sound.
+class SoundFiles {
+ public:
+  virtual ~SoundFiles() = default;
+  virtual std::shared_ptr<const WaveSound> read_wave(const std::filesystem::path& file) = 0;
 };
 
 // The output of the replay: nothing is heard.

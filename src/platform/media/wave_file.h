@@ -12,4 +12,11 @@ namespace tw {
 // cannot be read as a sound.
 std::shared_ptr<const WaveSound> read_wave_file(const std::filesystem::path& file);
 
+class SdlSoundFiles : public SoundFiles {
+ public:
+  std::shared_ptr<const WaveSound> read_wave(const std::filesystem::path& file) override {
+    return read_wave_file(file);
+  }
+};
+
 }  // namespace tw
