@@ -31,4 +31,28 @@ void fill_rect(Image& target, const Rect& rect, Pixel colour);
 void blend_coverage(Image& target, const Coverage& glyphs, int x, int y, Pixel colour,
                     const Rect& clip);
 
+// The raster operations of the engine's drawing, on the whole 32-bit pixel
+// word (the unused top byte included), with S the source and D the target
+// pixel: SrcErase gives S AND (NOT D), SrcInvert gives S XOR D.
+enum class RasterOp { SrcErase, SrcInvert };
+
+// Combines the w x h rectangle of `source` at (sx, sy) into `target` at
+// (x, y). Only pixels whose target and source positions both lie inside
+// their images take part; every other target pixel stays as it is. Target
+// and source are distinct images.
+void bit_blt(Image& target, int x, int y, int w, int h, const Image& source, int sx, int sy,
+             RasterOp op);
+
+// The erase step of drawing `picture` through `mask` with its top-left
+// corner at (x, y), for the part of the w x h rectangle that the picture
+// covers and a smaller mask does not: a missing mask pixel counts as black,
+// so the target turns black there and the picture then covers it.
+void erase_beyond_mask(Image& target, int x, int y, int w, int h, const Image& picture,
+                       const Image& mask);
+
+// Paints `picture` opaquely, stretched or shrunk to `area` of `target` by
+// taking for each target pixel the picture pixel nearest to its centre;
+// what falls outside the target is not drawn.
+void paint_scaled(Image& target, const Rect& area, const Image& picture);
+
 }  // namespace tw

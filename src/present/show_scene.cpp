@@ -12,8 +12,10 @@ constexpr int kRevealTickMs = 30;
 
 void Form1::Show_Scene() {
   with_message(kShowSceneMessage, [this] {
-    // The pictures, the message-window panel, the music and the sound effect
-    // are drawn and started here once their subsystems exist.
+    Draw_Main_Image();
+    Window_Paint();
+    Draw_Sub_Image();
+    // Both work surfaces are black again between presentations.
     Mask1.clear_surface();
     Mask2.clear_surface();
     Main_Image_Name = image_list.line(Line_No);
@@ -22,6 +24,13 @@ void Form1::Show_Scene() {
     Timer3.set_interval(kRevealTickMs, platform_.clock.now_ms());
     for (int i = 0; i < kMessageLines; ++i) Message[i].Caption.clear();
     Reveal_Line = 0;
+    // The music goes on while records name the same song; an empty name
+    // is a name like any other and stops it.
+    if (const Text& music = Midi_List.line(Line_No); music != Midi_Name) {
+      Midi_Name = music;
+      start_music(music);
+    }
+    schedule_sound_effect();
   });
 }
 

@@ -1,0 +1,68 @@
+// The main picture image1 as a canvas: the record's main image is drawn over
+// what is there, opaque or through its mask.
+#include <utility>
+
+#include "present/image_entry.h"
+#include "present/raster.h"
+#include "window/form1.h"
+#include "window/geometry.h"
+
+namespace tw {
+
+namespace {
+
+// This message has no closing full stop.
+constexpr char32_t kMainImageMessage[] =
+    U"メインイメージの表示に失敗しました。画像ファイルのフォーマットが適切かどうか確認してください";
+
+}  // namespace
+
+// A picture loaded into a work surface gives the surface its size.
+void Form1::load_work_picture(PictureBox& box, TextView engine_path) {
+  Image picture = load_picture(engine_path);
+  const ScreenMetrics screen = platform_.screen.metrics();
+  box.Width = double(picture.width) * screen.twips_per_pixel_x;
+  box.Height = double(picture.height) * screen.twips_per_pixel_y;
+  box.surface = std::move(picture);
+}
+
+// Mask1 takes the image and Mask2 the mask; the canvas pixel becomes
+// P XOR (M AND (NOT D)): the image where the mask is black, the canvas where
+// mask and image are white. An opaque image is drawn through a black mask.
+void Form1::Draw_Main_Image() {
+  with_message(kMainImageMessage, [this] {
+    const Text file = Get_Image_File();
+    if (file.empty()) {
+      image1.clear_surface();
+      return;
+    }
+    const Text& entry = image_list.line(Line_No);
+    if (entry == Main_Image_Name) return;  // on the canvas already
+    Get_Image_Pos();
+    load_work_picture(Mask1, U"\\image\\" + file);
+    if (is_masked_entry(entry)) {
+      load_work_picture(Mask2, U"\\image\\mask\\" + file);
+    } else {
+      // Presentations leave Mask2 black, but a masked sub image drawn between
+      // presentations leaves its mask there, which would mix this image with
+      // the canvas. Clearing first keeps an unmasked image an opaque copy.
+      Mask2.clear_surface();
+      Mask2.Height = Mask1.Height;
+      Mask2.Width = Mask1.Width;
+      const ScreenMetrics screen = platform_.screen.metrics();
+      Mask2.fit_surface(to_pixels(Mask2.Width, screen.twips_per_pixel_x),
+                        to_pixels(Mask2.Height, screen.twips_per_pixel_y));
+    }
+    // The rectangle divides by 15 twips whatever the screen's factor.
+    const int w = to_pixels(Mask1.Width);
+    const int h = to_pixels(Mask1.Height);
+    bit_blt(image1.surface, Image_X, Image_Y, w, h, Mask2.surface, 0, 0, RasterOp::SrcErase);
+    // A mask smaller than its image counts as black beyond its edges: the
+    // image covers there instead of mixing with the canvas.
+    erase_beyond_mask(image1.surface, Image_X, Image_Y, w, h, Mask1.surface, Mask2.surface);
+    bit_blt(image1.surface, Image_X, Image_Y, w, h, Mask1.surface, 0, 0, RasterOp::SrcInvert);
+    // The compositor shows the surface as it is: there is nothing to refresh.
+  });
+}
+
+}  // namespace tw
