@@ -10,6 +10,7 @@
 #include "platform/headless/replay.h"
 #include "platform/media/sdl_pictures.h"
 #include "platform/media/ttf_fonts.h"
+#include "platform/media/wave_file.h"
 #include "platform/program_location.h"
 #include "window/failure.h"
 
@@ -66,13 +67,15 @@ int main(int argc, char** argv) {
   try {
     tw::SdlPictures pictures;
     tw::TtfFonts fonts;
+    tw::SdlSoundFiles sounds;
+    const tw::MediaLibraries media{pictures, fonts, sounds};
     const std::filesystem::path folder = game_folder.value_or(program.folder);
     if (replaying) {
       replay.game_folder = folder;
       replay.program_name = program.name;
-      return tw::run_replay(replay, pictures, fonts, std::cout, std::cerr);
+      return tw::run_replay(replay, media, std::cout, std::cerr);
     }
-    return tw::run_desktop({folder, program.name}, pictures, fonts);
+    return tw::run_desktop({folder, program.name}, media);
   } catch (const tw::Failure& failure) {
     std::cerr << "tallowind: " << failure.what() << "\n";
     return 1;

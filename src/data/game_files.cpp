@@ -1,5 +1,6 @@
 // The game's separate per-record data files, read in debug mode.
 #include "data/number.h"
+#include "data/settings.h"
 #include "data/text.h"
 #include "window/failure.h"
 #include "window/form1.h"
@@ -10,8 +11,6 @@ namespace {
 
 // The line counter of the readers is 16-bit: a file may hold 32767 lines.
 constexpr long kMaxLineIndex = 32767;
-constexpr int kSubWindowLine = 10;
-constexpr char32_t kSubWindowOn[] = U"Sub_Window=ON";
 
 }  // namespace
 
@@ -34,7 +33,7 @@ void Form1::Read_Game_Files() {
     read_into(Message_List[i], U"\\message\\message" + decimal_text(i + 1) + U".gst");
   }
   read_into(image_list, U"\\image\\image.gst");
-  if (Main_List.line(kSubWindowLine) == kSubWindowOn) {
+  if (sub_window_on(Main_List)) {
     read_into(sub_Image_List, U"\\image2\\image2.gst");
   }
   read_into(Wav_List, U"\\wave\\wave.gst");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data/text.h"
+#include "platform/sound_output.h"
 #include "present/image.h"
 
 namespace tw {
@@ -35,6 +36,13 @@ class Fonts {
   // The glyphs of one line of `text` at `pixels_per_inch`, or an empty
   // coverage for an empty text.
   virtual Coverage render(const FontSpec& font, TextView text, int pixels_per_inch) = 0;
+};
+
+// The libraries that read the game's pictures and sounds and draw its texts.
+struct MediaLibraries {
+  Pictures& pictures;
+  Fonts& fonts;
+  SoundFiles& sounds;
 };
 
 }  // namespace tw

@@ -6,6 +6,7 @@
 #include "data/text.h"
 #include "platform/game_folder.h"
 #include "platform/media.h"
+#include "platform/settings_store.h"
 
 namespace tw {
 
@@ -61,6 +62,19 @@ class PopupMenus {
   virtual void open_popup(TextView menu_name) = 0;
 };
 
+// The media command interface: one command string in, a result code (0 for
+// success) and a reply text out. It never fails otherwise.
+struct MediaReply {
+  unsigned code = 0;
+  Text reply;
+};
+
+class MediaCommands {
+ public:
+  virtual ~MediaCommands() = default;
+  virtual MediaReply send(TextView command) = 0;
+};
+
 // What the engine knows about how the program was started.
 struct ProgramIdentity {
   Text name;  // the executable's file name without extension, as started
@@ -72,6 +86,8 @@ struct Platform {
   Clock& clock;
   Dialogs& dialogs;
   PopupMenus& popups;
+  MediaCommands& media;
+  SettingsStore& settings;
   Pictures& pictures;
   Fonts& fonts;
   const GameFolder& game;

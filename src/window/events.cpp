@@ -66,31 +66,44 @@ void Form1::run_timer(int number) {
   // The next tick is one interval after this one, unless the tick procedure
   // sets the interval itself.
   ticking.due += ticking.Interval;
-  as_event([] {
-    // The tick procedures arrive with the subsystems that own them: the
-    // continue mark and the music, the sound effect, the text reveal and the
-    // timed image runs.
+  as_event([this, number] {
+    switch (number) {
+      case 1: Timer1_Timer(); break;
+      case 2: Timer2_Timer(); break;
+      case 3: Timer3_Timer(); break;
+      default: Timer4_Timer(); break;
+    }
   });
 }
 
 void Form1::mouse_down(ControlId control, int index, int button) {
-  (void)control;
-  (void)index;
-  (void)button;
-  // The mouse procedures arrive with the script interpreter that they drive.
+  as_event([=, this] {
+    switch (control) {
+      case ControlId::image1: image1_MouseDown(button); break;
+      case ControlId::Window: Window_MouseDown(button); break;
+      case ControlId::Message: Message_MouseDown(index, button); break;
+      case ControlId::waku: break;  // the frame takes no mouse events
+    }
+  });
 }
 
 void Form1::mouse_move(ControlId control, int index) {
-  (void)control;
-  (void)index;
+  if (control == ControlId::Message) as_event([=, this] { Message_MouseMove(index); });
 }
 
 void Form1::menu_click(MenuItem& item) {
-  (void)item;
-  // The menu commands arrive with saved games and the text modes.
+  as_event([&] {
+    if (&item == &Message_Mode_standard) Message_Mode_standard_Click();
+    if (&item == &Message_Mode) Message_Mode_Click();
+    if (&item == &RESTART) RESTART_Click();
+    if (&item == &Load) Load_Click();
+    if (&item == &save) save_Click();
+    if (&item == &END_GAME) END_GAME_Click();
+  });
 }
 
 void Form1::close() {
+  as_event([this] { Form_Unload(); });
   platform_.dialogs.end_program(EndReason::Closed);
 }
 

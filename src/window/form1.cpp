@@ -1,6 +1,7 @@
 #include "window/form1.h"
 
 #include "data/number.h"
+#include "present/panel_pictures.h"
 #include "window/failure.h"
 #include "window/geometry.h"
 
@@ -17,10 +18,6 @@ const FontSpec kDebugLabelFont{U"ＭＳ Ｐ明朝", 11.25, false};
 constexpr Colour kFrameGrey = 0xE0E0E0;
 constexpr Colour kMessageLabelBack = 0xFF8080;
 constexpr Colour kDebugLabelBack = 0xFFC0C0;
-
-// The built-in panel pictures are 640 x 150 pixels.
-constexpr int kPanelWidth = 640;
-constexpr int kPanelHeight = 150;
 
 void place(Control& control, const char32_t* name, int left, int top, int width, int height) {
   control.name = name;
@@ -55,12 +52,13 @@ Form1::Form1(Platform& platform) : platform_(platform) {
   form.Height = twips(722);
   form.Visible = false;  // shown by the load step, never before the data is read
 
-  // Hidden work surfaces; the two panel pictures are built in code when the
-  // message window is painted.
+  // Hidden work surfaces; two hold the built-in pictures of the panel.
   make_picture(Picture2, U"Picture2", 0, 0, kPanelWidth, kPanelHeight, kBlack);
   Picture2.Visible = false;
+  Picture2.surface = panel_mask();
   make_picture(Picture1, U"Picture1", 0, 0, kPanelWidth, kPanelHeight, kBlack);
   Picture1.Visible = false;
+  Picture1.surface = panel_colour();
   make_picture(Image_Temp, U"Image_Temp", 0, 0, 641, 481, kBlack);
   Image_Temp.Visible = false;
   make_picture(Mask2, U"Mask2", 0, 0, 0, 0, kBlack);
@@ -87,7 +85,7 @@ Form1::Form1(Platform& platform) : platform_(platform) {
     label.ForeColor = kSystemHighlightText;
     label.Font = kMessageFont;
   }
-  Message[4].Caption = U"▼";
+  Message[4].Caption = Text(kContinueMark);
 
   make_picture(image1, U"image1", 128, 48, 640, 480, kBlack);
 

@@ -99,6 +99,15 @@ class Form1 {
   std::int16_t Midi_Length = 0;
   Text Midi_Name;
 
+  // ---- Public procedures -------------------------------------------------
+  void Set_Flag_Valu(std::int16_t& Flag, const Text& Valu, const Text& enzansi);
+  // The chosen target, or nothing for a letter or operator that is none.
+  std::optional<Text> If_Flag();
+  std::optional<Text> Flag_Check(std::int16_t& Flag, const Text& Flag_Valu, const Text& jump_Valu,
+                                 const Text& jump_Valu2, const Text& enzansi);
+  Text Get_Image_File();
+  std::int16_t Get_Image_Time();
+
   // ---- Event entry points ------------------------------------------------
   // Creates the window: the load step, then the first presentation.
   void create();
@@ -123,6 +132,9 @@ class Form1 {
   const Platform& platform() const { return platform_; }
 
  private:
+  // Tests run procedures that no event of theirs reaches yet.
+  friend class Form1Probe;
+
   // Creation, load step and game data.
   void Form_Initialize();
   void Form_Load();
@@ -131,8 +143,54 @@ class Form1 {
   void Read_Scene_File();
   void Read_Debug_File();
   void Show_Flags();
+  // The script.
+  void Next_Step();
+  const Text& type_line() const;
+  bool leave_record();
+  bool take_choice();
+  void end_scene();
+  void run_image_records();
+  void end_image_run();
+  void Timer3_Timer();
+  void show_whole_message();
+  void read_choice_targets();
+  void Message_MouseMove(int Index);
+  void set_plain_label_colours();
+  void Flag_Command();
+  void Window_MouseDown(int Button);
+  void Message_MouseDown(int Index, int Button);
+  void image1_MouseDown(int Button);
   // Presentation.
   void Show_Scene();
+  void Get_Image_Pos();
+  void Timer4_Timer();
+  void Draw_Main_Image();
+  void Window_Paint();
+  void Draw_Sub_Image();
+  bool image_entries_changed();
+  void load_work_picture(PictureBox& box, TextView engine_path);
+  // Saved games and the menu.
+  void save_Click();
+  void Load_Click();
+  Text read_saved(TextView key, TextView fallback);
+  void Clear_Scene_Data();
+  void Next_Scene_File();
+  void RESTART_Click();
+  void END_GAME_Click();
+  void Message_Mode_standard_Click();
+  void Message_Mode_Click();
+  // Sound.
+  void Timer1_Timer();
+  void Timer2_Timer();
+  void Form_Unload();
+  unsigned send_media_command(TextView command);
+  Text media_reply() const;
+  Text sound_file_path(TextView folder, const Text& name) const;
+  void start_music(const Text& name);
+  void schedule_sound_effect();
+  void start_sound_effect(const Text& name);
+  void play_click_sound();
+  void shut_down_sound();
 
   // Start-up helpers.
   void lay_out_window();
@@ -158,6 +216,9 @@ class Form1 {
 };
 
 inline constexpr char32_t kErrorTitle[] = U"エラーの発生";
+// The continue mark of Message(4). Assign it as Text(kContinueMark): g++ 12
+// falsely warns of overlapping copies when a caption is assigned the array.
+inline constexpr char32_t kContinueMark[] = U"▼";
 
 template <class Steps>
 void Form1::with_message(TextView message, Steps&& steps) {

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "data/number.h"
+#include "data/settings.h"
 #include "present/raster.h"
 #include "window/failure.h"
 #include "window/form1.h"
@@ -15,21 +16,10 @@ constexpr std::int16_t kSubSize = 2100;        // 140 pixels of sub image, in tw
 constexpr double kFrameGapAboveBottom = 200;  // from the frame's bottom to the picture's
 constexpr Colour kMessageHighlight = 0xFF0000;
 
-constexpr int kTileLine = 2;
-constexpr int kFramePictureLine = 3;
-constexpr int kTextColourLine = 5;
-constexpr int kFrameColourLine = 6;
-constexpr int kWindowColourLine = 7;
-constexpr int kFrameCursorLine = 8;
-constexpr int kPictureCursorLine = 9;
-constexpr int kSubWindowLine = 10;
-
-constexpr char32_t kBlackWord[] = U"黒";
-constexpr char32_t kSubWindowOn[] = U"Sub_Window=ON";
 constexpr char32_t kDebugProgramName[] = U"DEBUG";
 
 Colour system_colour_for(const Text& setting) {
-  return setting == kBlackWord ? kSystemButtonText : kSystemHighlightText;
+  return setting == kBlackSetting ? kSystemButtonText : kSystemHighlightText;
 }
 
 }  // namespace
@@ -51,8 +41,8 @@ void Form1::Form_Load() {
   lay_out_window();
   colour_window();
   set_cursors();
-  if (!Main_List.line(kTileLine).empty()) paint_background_tiles();
-  if (const Text& frame = Main_List.line(kFramePictureLine); !frame.empty()) {
+  if (!Main_List.line(setting::kBackgroundTile).empty()) paint_background_tiles();
+  if (const Text& frame = Main_List.line(setting::kFramePicture); !frame.empty()) {
     waku.Picture = load_picture(U"\\image3\\" + frame);
   }
 }
@@ -88,7 +78,7 @@ void Form1::lay_out_window() {
   image1.Top = (form.Height - image1.Height) / 2;
   image1.Left = (form.Width - image1.Width) / 2;
   waku.Top = image1.Height + image1.Top - waku.Height - kFrameGapAboveBottom;
-  if (Main_List.line(kSubWindowLine) == kSubWindowOn) {
+  if (sub_window_on(Main_List)) {
     Window.Width = Window.Width + Sub_Width;
     waku.Width = waku.Width + Sub_Width;
     waku.Left = (form.Width - waku.Width) / 2;
@@ -100,9 +90,9 @@ void Form1::lay_out_window() {
 }
 
 void Form1::colour_window() {
-  for (Label& label : Message) label.ForeColor = system_colour_for(Main_List.line(kTextColourLine));
-  waku.set_back_color(system_colour_for(Main_List.line(kFrameColourLine)));
-  Window.set_back_color(system_colour_for(Main_List.line(kWindowColourLine)));
+  for (Label& label : Message) label.ForeColor = system_colour_for(Main_List.line(setting::kTextColour));
+  waku.set_back_color(system_colour_for(Main_List.line(setting::kFrameColour)));
+  Window.set_back_color(system_colour_for(Main_List.line(setting::kWindowColour)));
   for (int i = 0; i < kMessageLines; ++i) {
     Message[i].BackColor = kMessageHighlight;
     Message[i].Back_Style = BackStyle::Transparent;
@@ -110,11 +100,11 @@ void Form1::colour_window() {
 }
 
 void Form1::set_cursors() {
-  if (const Text& name = Main_List.line(kFrameCursorLine); !name.empty()) {
+  if (const Text& name = Main_List.line(setting::kFrameCursor); !name.empty()) {
     waku.MouseIcon = load_picture(U"\\image3\\" + name);
     waku.MousePointer = kCustomMousePointer;
   }
-  if (const Text& name = Main_List.line(kPictureCursorLine); !name.empty()) {
+  if (const Text& name = Main_List.line(setting::kPictureCursor); !name.empty()) {
     image1.MouseIcon = load_picture(U"\\image3\\" + name);
     image1.MousePointer = kCustomMousePointer;
   }
@@ -122,7 +112,7 @@ void Form1::set_cursors() {
 
 // The tiles go onto the window's own surface, behind every control, once.
 void Form1::paint_background_tiles() {
-  back_image.Picture = load_picture(U"\\image3\\" + Main_List.line(kTileLine));
+  back_image.Picture = load_picture(U"\\image3\\" + Main_List.line(setting::kBackgroundTile));
   const Image& tile = *back_image.Picture;
   const ScreenMetrics screen = platform_.screen.metrics();
   back_image.Width = double(tile.width) * screen.twips_per_pixel_x;

@@ -20,6 +20,7 @@ TEST(SceneFile, FillsEveryStoreRecordByRecord) {
                     U"一行目", U"二行目", U"三行目", U"四行目", U"",
                     U"", U"END", U"", U"", U"", U"", U"", U"", U"", U"最後", U"closing text",
                     U"lines after the last record are not read"});
+  game.write_bmp("image/room.bmp", solid(4, 4, 0));
   Engine engine(game);
   Form1& form = engine.start().form();
   ASSERT_FALSE(engine.ended()) << engine.trace();
@@ -92,6 +93,7 @@ TEST(GameFiles, ReadsTheNineFilesIntoTheirStores) {
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"NORMAL", U"END"});
   game.write_lines("message/message3.gst", {U"三", U"行目"});
   game.write_lines("image/image.gst", {U"a.bmp<0,0>"});
+  game.write_bmp("image/a.bmp", solid(4, 4, 0));
   Engine engine(game, U"DEBUG");
   Form1& form = engine.start().form();
   ASSERT_FALSE(engine.ended()) << engine.trace();

@@ -3,11 +3,13 @@
 #include <atomic>
 #include <fstream>
 
+#include <cstdlib>
 #include <unistd.h>
 
 #include "data/number.h"
 #include "platform/media/sdl_pictures.h"
 #include "platform/media/ttf_fonts.h"
+#include "platform/media/wave_file.h"
 #include "present/compositor.h"
 
 namespace tw::test {
@@ -29,11 +31,16 @@ TestGame::TestGame() {
           ("tallowind-test-" + std::to_string(::getpid()) + "-" + std::to_string(folder_count++));
   fs::remove_all(root_);
   fs::create_directories(root_);
+  // Saved games of the test go to a store of its own.
+  data_home_ = root_.string() + "-data";
+  fs::remove_all(data_home_);
+  ::setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
 }
 
 TestGame::~TestGame() {
   std::error_code ignored;
   fs::remove_all(root_, ignored);
+  fs::remove_all(data_home_, ignored);
 }
 
 void TestGame::write_bytes(const std::string& relative, const std::string& bytes) {
@@ -94,6 +101,16 @@ std::vector<std::u32string> TestGame::scene(const std::vector<std::u32string>& t
   return lines;
 }
 
+std::vector<std::u32string> TestGame::scene_of(const std::vector<Record>& records) {
+  std::vector<std::u32string> lines{decimal_text(static_cast<long long>(records.size()) - 1)};
+  for (const Record& r : records) {
+    const std::vector<std::u32string> record{U"", r.type, r.image, r.sub, r.wav, r.midi,
+                                             r.lines[0], r.lines[1], r.lines[2], r.lines[3], U""};
+    lines.insert(lines.end(), record.begin(), record.end());
+  }
+  return lines;
+}
+
 void TestGame::write_normal_game(const std::vector<std::u32string>& settings_lines,
                                  const std::vector<std::u32string>& type_lines) {
   write_lines("scene/main.gst", settings_lines);
@@ -112,10 +129,36 @@ void TestGame::write_debug_game(const std::vector<std::u32string>& settings_line
 }
 
 Engine::Engine(const TestGame& game, std::u32string program_name, int width, int height)
-    : session_({width, height, game.root(), std::move(program_name)}, shared_pictures(), shared_fonts(), trace_) {}
+    : session_({width, height, game.root(), std::move(program_name)}, shared_media(), trace_) {}
 
 Engine& Engine::start() {
   session_.start();
+  return *this;
+}
+
+Engine& Engine::click(ControlId control, int index, int button) {
+  ClickCommand click;
+  click.control = MouseTarget{control, index};
+  click.named_waku = control == ControlId::waku;
+  click.button = button;
+  session_.run(click);
+  return *this;
+}
+
+Engine& Engine::move(int label) {
+  MoveCommand move;
+  move.control = MouseTarget{ControlId::Message, label};
+  session_.run(move);
+  return *this;
+}
+
+Engine& Engine::wait(std::int64_t ms) {
+  session_.run(WaitCommand{ms});
+  return *this;
+}
+
+Engine& Engine::choose(const std::string& item) {
+  session_.run(ChooseCommand{item});
   return *this;
 }
 
@@ -129,6 +172,11 @@ Pictures& shared_pictures() {
 Fonts& shared_fonts() {
   static TtfFonts fonts;
   return fonts;
+}
+
+MediaLibraries shared_media() {
+  static SdlSoundFiles sounds;
+  return {shared_pictures(), shared_fonts(), sounds};
 }
 
 Image solid(int width, int height, Pixel colour) { return Image(width, height, colour); }

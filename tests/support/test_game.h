@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -11,6 +12,16 @@
 
 namespace tw::test {
 
+// One record of a packed scene file.
+struct Record {
+  std::u32string type = U"NORMAL";
+  std::u32string image;
+  std::u32string sub;
+  std::u32string wav;
+  std::u32string midi;
+  std::array<std::u32string, 4> lines;
+};
+
 // A game folder of its own under the system's temporary folder, removed
 // when the test ends.
 class TestGame {
@@ -21,6 +32,8 @@ class TestGame {
   TestGame& operator=(const TestGame&) = delete;
 
   const std::filesystem::path& root() const { return root_; }
+  // The per-user data folder that the engines of this test use.
+  const std::filesystem::path& data_home() const { return data_home_; }
 
   // Writes `lines` as a CP932 text file with CR LF after every line.
   void write_lines(const std::string& relative, const std::vector<std::u32string>& lines);
@@ -34,6 +47,9 @@ class TestGame {
   // A packed scene file whose records hold only type lines and message line 1.
   static std::vector<std::u32string> scene(const std::vector<std::u32string>& type_lines);
 
+  // A packed scene file of these records.
+  static std::vector<std::u32string> scene_of(const std::vector<Record>& records);
+
   // The packed files of a small normal-mode game.
   void write_normal_game(const std::vector<std::u32string>& settings_lines,
                          const std::vector<std::u32string>& type_lines);
@@ -43,6 +59,7 @@ class TestGame {
 
  private:
   std::filesystem::path root_;
+  std::filesystem::path data_home_;
 };
 
 // An engine on the headless platform, with its trace kept in memory.
@@ -54,6 +71,12 @@ class Engine {
   Engine& start();
 
   Form1& form() { return session_.form(); }
+
+  // The replay's commands.
+  Engine& click(ControlId control, int index = 0, int button = kLeftButton);
+  Engine& move(int label);
+  Engine& wait(std::int64_t ms);
+  Engine& choose(const std::string& item);
   HeadlessSession& session() { return session_; }
   std::string trace() const { return trace_.str(); }
   bool ended() const { return session_.ended(); }
@@ -66,6 +89,7 @@ class Engine {
 
 Pictures& shared_pictures();
 Fonts& shared_fonts();
+MediaLibraries shared_media();
 
 // An image of one colour.
 Image solid(int width, int height, Pixel colour);

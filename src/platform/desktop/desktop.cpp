@@ -7,7 +7,10 @@
 #include <optional>
 #include <stdexcept>
 
+#include "platform/mci_interpreter.h"
+#include "platform/media/sdl_sound_output.h"
 #include "platform/platform.h"
+#include "platform/sqlite_store.h"
 #include "present/compositor.h"
 #include "present/screen_layout.h"
 #include "window/failure.h"
@@ -161,15 +164,19 @@ void play(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock) 
 
 }  // namespace
 
-int run_desktop(const DesktopOptions& options, Pictures& pictures, Fonts& fonts) {
+int run_desktop(const DesktopOptions& options, MediaLibraries media) {
   SdlVideo video;
   DesktopClock clock;
   DesktopScreen screen;
   GameFolder game(options.game_folder);
-  Platform platform{screen, clock, screen, screen, pictures, fonts, game, {options.program_name}};
+  SdlSoundOutput sound(options.game_folder);
+  MciInterpreter commands(game, clock, media.sounds, sound);
+  SqliteStore settings(default_settings_file());
+  Platform platform{screen,         clock,       screen, screen, commands, settings,
+                    media.pictures, media.fonts, game,   {options.program_name}};
   Form1 form(platform);
   try {
-    play(form, screen, fonts, clock);
+    play(form, screen, media.fonts, clock);
   } catch (const ProgramEnded&) {
     // Ended by the player or after a failure message: nothing is left to do.
   }

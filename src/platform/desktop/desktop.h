@@ -13,6 +13,6 @@ struct DesktopOptions {
 };
 
 // Plays the game in a real window with the mouse. Returns the exit status.
-int run_desktop(const DesktopOptions& options, Pictures& pictures, Fonts& fonts);
+int run_desktop(const DesktopOptions& options, MediaLibraries media);
 
 }  // namespace tw

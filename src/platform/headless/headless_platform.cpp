@@ -44,4 +44,13 @@ void HeadlessDialogs::open_popup(TextView menu_name) {
   trace_.write(clock_.now_ms(), JsonObject().field("popup", menu_name));
 }
 
+MediaReply TracedMedia::send(TextView command) {
+  MediaReply reply = media_.send(command);
+  trace_.write(clock_.now_ms(), JsonObject()
+                                    .field("mci", command)
+                                    .field("rc", static_cast<long long>(reply.code))
+                                    .field("reply", reply.reply));
+  return reply;
+}
+
 }  // namespace tw

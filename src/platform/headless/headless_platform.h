@@ -53,4 +53,18 @@ class HeadlessDialogs : public Dialogs, public PopupMenus {
   std::optional<EndReason> ended_;
 };
 
+// The media command interface with every command written to the trace: the
+// command text, its result code and the reply.
+class TracedMedia : public MediaCommands {
+ public:
+  TracedMedia(MediaCommands& media, Trace& trace, const Clock& clock)
+      : media_(media), trace_(trace), clock_(clock) {}
+  MediaReply send(TextView command) override;
+
+ private:
+  MediaCommands& media_;
+  Trace& trace_;
+  const Clock& clock_;
+};
+
 }  // namespace tw

@@ -6,13 +6,16 @@
 
 namespace tw {
 
-HeadlessSession::HeadlessSession(const SessionOptions& options, Pictures& pictures, Fonts& fonts,
-                                 std::ostream& trace)
+HeadlessSession::HeadlessSession(const SessionOptions& options, MediaLibraries media, std::ostream& trace)
     : trace_(trace),
       screen_(options.screen_width, options.screen_height),
       dialogs_(trace_, clock_),
       game_(options.game_folder),
-      platform_{screen_, clock_, dialogs_, dialogs_, pictures, fonts, game_, {options.program_name}},
+      media_(game_, clock_, media.sounds, silence_),
+      traced_media_(media_, trace_, clock_),
+      settings_(default_settings_file()),
+      platform_{screen_,         clock_,    dialogs_,       dialogs_,    traced_media_,
+                settings_,       media.pictures, media.fonts, game_, {options.program_name}},
       form_(platform_) {}
 
 void HeadlessSession::start() {

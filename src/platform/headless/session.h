@@ -3,6 +3,8 @@
 #include <ostream>
 
 #include "platform/headless/headless_platform.h"
+#include "platform/mci_interpreter.h"
+#include "platform/sqlite_store.h"
 #include "platform/headless/replay_script.h"
 #include "platform/headless/trace.h"
 #include "window/form1.h"
@@ -21,7 +23,7 @@ struct SessionOptions {
 // it from a script; tests drive it directly.
 class HeadlessSession {
  public:
-  HeadlessSession(const SessionOptions& options, Pictures& pictures, Fonts& fonts, std::ostream& trace);
+  HeadlessSession(const SessionOptions& options, MediaLibraries media, std::ostream& trace);
 
   // Creates the window: the load step and the first presentation.
   void start();
@@ -49,6 +51,10 @@ class HeadlessSession {
   HeadlessScreen screen_;
   HeadlessDialogs dialogs_;
   GameFolder game_;
+  SilentOutput silence_;
+  MciInterpreter media_;
+  TracedMedia traced_media_;
+  SqliteStore settings_;
   Platform platform_;
   Form1 form_;
 };
