@@ -69,6 +69,23 @@ TEST_F(SoundGame, PlaysTheEffectOneSecondLaterAndOnlyOnce) {
   EXPECT_EQ(engine.form().Timer2.Interval, 0);
 }
 
+TEST_F(SoundGame, ASecondPresentationWithinTheSecondTakesTheEffectsPlace) {
+  write(U"", U"");
+  Record first;
+  first.wav = U"none.wav";
+  Record second;
+  second.wav = U"tock.wav";
+  Record end;
+  end.type = U"END";
+  game.write_lines("scene/scene1.gst", TestGame::scene_of({first, second, end}));
+  Engine engine(game);
+  engine.start().wait(300).click(ControlId::image1).wait(2000);
+  const std::string trace = engine.trace();
+  EXPECT_EQ(trace.find("none.wav"), std::string::npos) << "the first record's effect never plays";
+  EXPECT_NE(trace.find(mci(1300, "open \"" + path("\\wave\\tock.wav") + "\"  alias wav", 0)), std::string::npos)
+      << trace;
+}
+
 TEST_F(SoundGame, RepeatsTheSongOnTheFirstTickAtItsEnd) {
   write(U"scale.mid", U"");
   Engine engine(game);

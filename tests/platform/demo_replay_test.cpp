@@ -1,0 +1,63 @@
+// The bundled demo played from its title to its end through the replay
+// script that the play command runs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "platform/headless/replay.h"
+#include "support/test_game.h"
+
+namespace tw::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = TALLOWIND_SOURCE_DIR;
+
+// Runs the demo's replay with the screenshots going to a folder of its own.
+class DemoReplay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path before = fs::current_path();
+    fs::current_path(shots.root());
+    ReplayOptions options;
+    options.script = kSource / "scripts/demo.replay";
+    options.game_folder = kSource / "games/demo";
+    options.program_name = U"tallowind";
+    std::ostringstream errors;
+    status = run_replay(options, shared_media(), trace, errors);
+    fs::current_path(before);
+  }
+
+  TestGame shots;
+  std::ostringstream trace;
+  int status = -1;
+};
+
+TEST_F(DemoReplay, PlaysFromTheTitleToTheEnd) {
+  const std::string t = trace.str();
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(t.find("\"error\""), std::string::npos) << t.substr(0, 2000);
+  EXPECT_NE(t.find(R"("state":{"Line_No":9,"Scene_No":2,)"), std::string::npos);
+  EXPECT_NE(t.find(R"("Flags":{"A":1,)"), std::string::npos) << "the key was found on the beach";
+  EXPECT_TRUE(t.ends_with("\"end\":\"script\"}\n"));
+  for (const char* file : {"click.wav", "nami.wav", "suzu.wav", "umi.mid", "heya.mid", "matsuri.mid"}) {
+    EXPECT_NE(t.find(std::string(file) + "\\\"") , std::string::npos) << "opened: " << file;
+  }
+}
+
+TEST_F(DemoReplay, ShowsTheTitlePictureExactlyInTheMiddleOfTheScreen) {
+  const Image title = shared_pictures().load(kSource / "games/demo/image/title.bmp");
+  const Image shot = shared_pictures().load(shots.root() / "01-title.png");
+  ASSERT_EQ(shot.width, 1024);
+  int differing = 0;
+  for (int y = 0; y < 480; ++y) {
+    for (int x = 0; x < 640; ++x) differing += shot.at(192 + x, 144 + y) != title.at(x, y);
+  }
+  EXPECT_EQ(differing, 0);
+  EXPECT_TRUE(fs::exists(shots.root() / "09-end.png"));
+}
+
+}  // namespace
+}  // namespace tw::test
