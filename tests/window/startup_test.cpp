@@ -129,16 +129,11 @@ TEST(StartUp, TilesTheWholeWindowBehindTheControls) {
   EXPECT_EQ(screen.at(1023, 767), 0x0000FFu);
   EXPECT_EQ(screen.at(500, 400), 0u) << "the black main picture lies over the tiles";
   EXPECT_FALSE(engine.form().back_image.Picture) << "the tile holder shows nothing afterwards";
-}
 
-TEST(StartUp, LeavesTheWindowBlackWithoutATile) {
-  TestGame game;
-  game.write_normal_game(TestGame::settings({}), {U"END"});
-  Engine engine(game);
-  engine.start();
-  const Image screen = engine.screen();
-  EXPECT_EQ(screen.at(0, 0), 0u);
-  EXPECT_EQ(screen.at(1023, 767), 0u);
+  game.write_lines("scene/main.gst", TestGame::settings({}));
+  Engine untiled(game);
+  untiled.start();
+  EXPECT_EQ(untiled.screen().at(0, 0), 0u) << "without a tile the window stays black";
 }
 
 // A 16-bit twips position would overflow past 2184 pixels, so every wide
@@ -167,28 +162,19 @@ TEST(StartUp, ReportsAMissingOrBrokenPictureAndEnds) {
   }
 }
 
-TEST(StartUp, ChoosesDebugModeOnlyForTheExactName) {
+TEST(StartUp, ChoosesDebugModeAndItsLabelsOnlyForTheExactName) {
   TestGame game;
   game.write_normal_game(TestGame::settings({}), {U"END"});
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
-  EXPECT_EQ(Engine(game, U"DEBUG").start().form().Debug_Mode, -1);
-  EXPECT_EQ(Engine(game, U"Debug").start().form().Debug_Mode, 0);
-  EXPECT_EQ(Engine(game, U"DEBUG2").start().form().Debug_Mode, 0);
-}
-
-TEST(StartUp, ShowsTheDebugLabelsOnlyInDebugMode) {
-  TestGame game;
-  game.write_normal_game(TestGame::settings({}), {U"END"});
-  game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
-  Engine debug_engine(game, U"DEBUG");
-  Form1& debug = debug_engine.start().form();
-  for (const Label& label : debug.Flag_Label) EXPECT_TRUE(label.Visible);
-  EXPECT_TRUE(debug.Page_Label.Visible);
-  EXPECT_TRUE(debug.Type_Label.Visible);
-  Engine normal_engine(game);
-  Form1& normal = normal_engine.start().form();
-  for (const Label& label : normal.Flag_Label) EXPECT_FALSE(label.Visible);
-  EXPECT_FALSE(normal.Type_Label.Visible);
+  for (const char32_t* name : {U"DEBUG", U"Debug", U"DEBUG2", U"tallowind"}) {
+    Engine engine(game, name);
+    const Form1& form = engine.start().form();
+    const bool debug = Text(name) == U"DEBUG";
+    EXPECT_EQ(form.Debug_Mode, debug ? -1 : 0) << to_utf8(name);
+    for (const Label& label : form.Flag_Label) EXPECT_EQ(label.Visible, debug);
+    EXPECT_EQ(form.Page_Label.Visible, debug);
+    EXPECT_EQ(form.Type_Label.Visible, debug);
+  }
 }
 
 }  // namespace
