@@ -25,7 +25,6 @@ ScreenMetrics HeadlessScreen::metrics() const {
 void HeadlessScreen::set_window_pos_topmost(int width_px, int height_px) {
   width_ = width_px;
   height_ = height_px;
-  shown_ = true;
 }
 
 void HeadlessDialogs::show_message(TextView title, TextView message) {

@@ -24,12 +24,10 @@ class HeadlessScreen : public Screen {
   HeadlessScreen(int width_px, int height_px) : width_(width_px), height_(height_px) {}
   ScreenMetrics metrics() const override;
   void set_window_pos_topmost(int width_px, int height_px) override;
-  bool window_shown() const { return shown_; }
 
  private:
   int width_;
   int height_;
-  bool shown_ = false;
 };
 
 // Message boxes, the end of the program and the popup menu, written to the
