@@ -1,6 +1,7 @@
 #include "platform/sqlite_store.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -31,11 +32,13 @@ std::vector<Text> read_record(Store&& store, TextView section = title) {
   return values;
 }
 std::vector<Text> uniform(TextView value) { return std::vector<Text>(28, Text(value)); }
-// Saves `count` records numbered from `from`, resting `pause_us` between saves.
-void keep_saving(const fs::path& file, int from, int count, useconds_t pause_us = 0) {
+// Saves `count` records numbered from `from`, resting `pause_us` between
+// saves; after the first save it writes a byte to `saved_fd` when given.
+void keep_saving(const fs::path& file, int from, int count, useconds_t pause_us = 0, int saved_fd = -1) {
   SqliteStore store(file);
   for (int n = from; n < from + count; ++n) {
     store.write_all(application, title, record(std::to_string(n)));
+    if (n == from && saved_fd >= 0 && write(saved_fd, "s", 1) != 1) _exit(2);
     if (pause_us > 0) usleep(pause_us);
   }
 }
@@ -157,7 +160,7 @@ TEST_F(SqliteStoreTest, TwoGamesSavingAtOnceLeaveOneWholeRecordAndNeverTurnARead
   pid_t games[2];
   // Games save at a player's pace, not in a tight loop; even so the two
   // overlap all the time here.
-  for (const int game : {0, 1}) games[game] = start_child([&] { keep_saving(file, game * 1000, 100, 2000); });
+  for (const int game : {0, 1}) games[game] = start_child([&] { keep_saving(file, game * 1000, 100, 10000); });
   SqliteStore reader(file);
   int statuses[2] = {};
   for (const int game : {0, 1}) {
@@ -175,14 +178,16 @@ TEST_F(SqliteStoreTest, AWriterKilledAtAnyMomentLeavesAWholeRecord) {
   SqliteStore(file).write_all(application, title, record("0"));
   int serial = 0, journals_left = 0;
   for (int round = 0; round < 20; ++round) {
-    const pid_t child = start_child([&] { keep_saving(file, serial + 1, 1 << 30); });
     // However slow the machine, the writer has finished a save before the
-    // kill lands somewhere in the following ones.
-    const Text last_saved = from_utf8(std::to_string(serial));
-    for (int waited_ms = 0; waited_ms < 10000; ++waited_ms) {
-      if (SqliteStore(file).read(application, title, U"save", none) != last_saved) break;
-      usleep(1000);
-    }
+    // kill lands somewhere in the following ones. Reading the store meanwhile
+    // would wait on a writer that holds it almost all the time.
+    int saved[2];
+    ASSERT_EQ(pipe(saved), 0);
+    const pid_t child = start_child([&] { keep_saving(file, serial + 1, 1 << 30, 0, saved[1]); });
+    close(saved[1]);
+    pollfd first_save{saved[0], POLLIN, 0};
+    ASSERT_EQ(poll(&first_save, 1, 10000), 1) << "no save within 10 s in round " << round;
+    close(saved[0]);
     usleep(1000 * (1 + round * 7 % 30));
     kill(child, SIGKILL);
     ASSERT_EQ(exit_code_of(child), 128 + SIGKILL) << "the writer ended on its own in round " << round;
