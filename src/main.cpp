@@ -1,4 +1,4 @@
-// tallowind [GAME_DIR]
+// tallowind [--window] [GAME_DIR]
 // tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [GAME_DIR]
 #include <charconv>
 #include <cstdlib>
@@ -20,7 +20,7 @@ constexpr int kUsageError = 2;
 
 int usage(std::string_view why) {
   std::cerr << "tallowind: " << why << "\n"
-            << "usage: tallowind [GAME_DIR]\n"
+            << "usage: tallowind [--window] [GAME_DIR]\n"
             << "       tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [GAME_DIR]\n";
   return kUsageError;
 }
@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
                                                          path_variable ? path_variable : "");
   tw::ReplayOptions replay;
   bool replaying = false;
+  bool windowed = false;
   std::optional<std::filesystem::path> game_folder;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
     if (arg == "--replay" && has_value) {
       replaying = true;
       replay.script = argv[++i];
+    } else if (arg == "--window") {
+      windowed = true;
     } else if (arg == "--trace" && has_value) {
       replay.trace = argv[++i];
     } else if (arg == "--screen" && has_value) {
@@ -63,6 +66,7 @@ int main(int argc, char** argv) {
     }
   }
   if (!replaying && (replay.trace)) return usage("--trace is an option of --replay");
+  if (replaying && windowed) return usage("--window is an option of the desktop player");
 
   try {
     tw::SdlPictures pictures;
@@ -75,7 +79,7 @@ int main(int argc, char** argv) {
       replay.program_name = program.name;
       return tw::run_replay(replay, media, std::cout, std::cerr);
     }
-    return tw::run_desktop({folder, program.name}, media);
+    return tw::run_desktop({folder, program.name, windowed}, media);
   } catch (const tw::Failure& failure) {
     std::cerr << "tallowind: " << failure.what() << "\n";
     return 1;

@@ -10,9 +10,11 @@ namespace tw {
 struct DesktopOptions {
   std::filesystem::path game_folder;
   Text program_name;
+  bool windowed = false;  // an ordinary window of the design size
 };
 
-// Plays the game in a real window with the mouse. Returns the exit status.
+// Plays the game in a real window with the mouse: full screen, or in an
+// ordinary window with `windowed`. Returns the exit status.
 int run_desktop(const DesktopOptions& options, MediaLibraries media);
 
 }  // namespace tw

@@ -1,0 +1,159 @@
+#include "platform/desktop/event_loop.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/desktop/cursors.h"
+#include "platform/desktop/popup_menu.h"
+#include "present/compositor.h"
+#include "present/screen_layout.h"
+
+namespace tw {
+
+namespace {
+
+int button_of(Uint8 sdl_button) {
+  switch (sdl_button) {
+    case SDL_BUTTON_RIGHT: return kRightButton;
+    case SDL_BUTTON_MIDDLE: return kMiddleButton;
+    default: return kLeftButton;
+  }
+}
+
+class EventLoop {
+ public:
+  EventLoop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock)
+      : form_(form), screen_(screen), fonts_(fonts), clock_(clock), menu_(fonts) {}
+
+  [[noreturn]] void run() {
+    form_.create();
+    cursors_.emplace(form_, screen_.scale());
+    for (;;) {
+      const std::optional<int> timer = run_due_timers();
+      show();
+      // Sleeps until the next event or, while a timer runs, its next tick.
+      const int wait_ms =
+          timer ? static_cast<int>(std::clamp<std::int64_t>(form_.timer(*timer).due - clock_.now_ms(), 1, 1 << 30))
+                : -1;
+      SDL_Event event;
+      if (wait_ms < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, wait_ms)) handle(event);
+    }
+  }
+
+ private:
+  std::optional<int> run_due_timers() {
+    std::optional<int> timer;
+    while ((timer = form_.next_timer()) && form_.timer(*timer).due <= clock_.now_ms()) {
+      form_.run_timer(*timer);
+      recompose_ = true;
+    }
+    return timer;
+  }
+
+  // Presents only what changed: the engine's screen is composed again after
+  // an engine event, the menu drawn again over the kept screen.
+  void show() {
+    if (recompose_) {
+      screen_image_ = compose_screen(form_, fonts_);
+      redraw_ = true;
+    }
+    recompose_ = false;
+    if (!redraw_) return;
+    redraw_ = false;
+    if (!menu_.is_open()) {
+      screen_.present(screen_image_);
+      return;
+    }
+    Image with_menu = screen_image_;
+    menu_.draw(with_menu);
+    screen_.present(with_menu);
+  }
+
+  void handle(const SDL_Event& event) {
+    switch (event.type) {
+      case SDL_QUIT:
+        form_.close();
+        break;
+      case SDL_WINDOWEVENT:
+        screen_.invalidate();
+        redraw_ = true;
+        break;
+      case SDL_MOUSEMOTION:
+        mouse_moved(engine_point(screen_.scale(), event.motion.x, event.motion.y));
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+        button_down(engine_point(screen_.scale(), event.button.x, event.button.y), event.button.button);
+        break;
+      case SDL_MOUSEBUTTONUP:
+        button_up(engine_point(screen_.scale(), event.button.x, event.button.y));
+        break;
+      case SDL_KEYDOWN:
+        // The game itself takes no keys; Escape closes the menu.
+        if (event.key.keysym.sym == SDLK_ESCAPE && menu_.escape()) redraw_ = true;
+        break;
+      default:
+        break;
+    }
+  }
+
+  void mouse_moved(EnginePoint at) {
+    if (menu_.is_open()) {
+      if (menu_.mouse_move(at.x, at.y)) redraw_ = true;
+      return;
+    }
+    cursors_->point_at(form_, at.x, at.y);
+    const auto target = control_at(form_, at.x, at.y);
+    if (target && target->control == ControlId::Message) {
+      form_.mouse_move(target->control, target->index);
+      recompose_ = true;
+    }
+  }
+
+  void button_down(EnginePoint at, Uint8 button) {
+    if (menu_.is_open()) {
+      // A click outside the menu only closes it.
+      if (menu_.mouse_down(at.x, at.y)) redraw_ = true;
+      return;
+    }
+    if (const auto target = control_at(form_, at.x, at.y)) {
+      form_.mouse_down(target->control, target->index, button_of(button));
+      recompose_ = true;
+    }
+    if (screen_.take_popup_request()) {
+      menu_.open(form_, at.x, at.y, screen_.scale().engine_width, screen_.scale().engine_height);
+      SDL_SetCursor(SDL_GetDefaultCursor());
+      cursors_->forget_shown();
+      redraw_ = true;
+    }
+  }
+
+  void button_up(EnginePoint at) {
+    if (!menu_.is_open()) return;
+    MenuItem* taken = menu_.mouse_up(at.x, at.y);
+    redraw_ = true;
+    if (taken) {
+      form_.menu_click(*taken);
+      recompose_ = true;
+    }
+  }
+
+  Form1& form_;
+  DesktopScreen& screen_;
+  Fonts& fonts_;
+  const Clock& clock_;
+  PopupMenu menu_;
+  std::optional<GameCursors> cursors_;
+  Image screen_image_;
+  bool recompose_ = true;
+  bool redraw_ = true;
+};
+
+}  // namespace
+
+void run_event_loop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock) {
+  EventLoop(form, screen, fonts, clock).run();
+}
+
+}  // namespace tw

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/media.h"
+#include "present/image.h"
+#include "present/raster.h"
+#include "window/form1.h"
+
+namespace tw {
+
+// The popup menu GAME as the desktop shows it: drawn into the screen image
+// in engine pixels, in the look of a classic grey desktop menu. The items'
+// captions, check marks and states are read from the engine's menu items
+// whenever the menu is drawn.
+class PopupMenu {
+ public:
+  explicit PopupMenu(Fonts& fonts) : fonts_(fonts) {}
+
+  // Opens the menu with its corner at (x, y), turned left or up where it
+  // would leave a screen of the given size. Hidden items are left out.
+  void open(Form1& form, int x, int y, int screen_width, int screen_height);
+  void close();
+  bool is_open() const { return !panels_.empty(); }
+
+  // Each returns whether the menu's look changed.
+  bool mouse_move(int x, int y);
+  // A button pressed: outside the menu it closes the menu.
+  bool mouse_down(int x, int y);
+  // Escape closes the open submenu, then the menu.
+  bool escape();
+
+  // A button released: the item under the mouse, if one may be taken; the
+  // menu is then closed. A release before the mouse has moved or a button
+  // was pressed in the menu takes nothing: it ends the opening click.
+  MenuItem* mouse_up(int x, int y);
+
+  void draw(Image& screen) const;
+
+ private:
+  struct Row {
+    MenuItem* item = nullptr;
+    bool opens_submenu = false;
+    Rect rect;
+  };
+  struct Panel {
+    Rect rect;
+    std::vector<Row> rows;
+    int hover = -1;
+  };
+  struct Hit {
+    int panel = -1;
+    int row = -1;
+  };
+
+  Panel lay_out(const std::vector<Row>& rows, int x, int y, int flip_x) const;
+  Hit hit(int x, int y) const;
+  void open_submenu(int row);
+  void draw_panel(Image& screen, const Panel& panel) const;
+
+  Fonts& fonts_;
+  Form1* form_ = nullptr;
+  int screen_width_ = 0;
+  int screen_height_ = 0;
+  std::vector<Panel> panels_;  // the menu, then its open submenu
+  bool armed_ = false;
+  int opened_x_ = 0;
+  int opened_y_ = 0;
+};
+
+}  // namespace tw

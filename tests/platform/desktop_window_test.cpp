@@ -1,0 +1,352 @@
+// The desktop player in a real window on a virtual X display: clicked
+// through the demo's first records with xdotool, its screen must match the
+// replay's after the same clicks, and its menu must take an item.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/headless/session.h"
+#include "present/compositor.h"
+#include "present/screen_layout.h"
+#include "support/test_game.h"
+
+extern char** environ;
+
+namespace tw::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const fs::path kSource = TALLOWIND_SOURCE_DIR;
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+
+bool on_path(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::stringstream folders(path ? path : "/usr/bin:/bin");
+  std::string folder;
+  while (std::getline(folders, folder, ':')) {
+    if (::access((fs::path(folder) / program).c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}
+
+// A child process, killed and reaped when the test ends.
+class Child {
+ public:
+  Child(const std::vector<std::string>& args, const std::map<std::string, std::string>& overrides) {
+    std::map<std::string, std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+      const std::string text = *entry;
+      const std::size_t equals = text.find('=');
+      if (equals != std::string::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    for (const auto& [name, value] : overrides) variables[name] = value;
+    std::vector<std::string> environment;
+    for (const auto& [name, value] : variables) environment.push_back(name + "=" + value);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Child() {
+    if (pid_ <= 0 || exited_) return;
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  bool running() {
+    int status = 0;
+    if (pid_ <= 0 || exited_ || ::waitpid(pid_, &status, WNOHANG) != pid_) return pid_ > 0 && !exited_;
+    exited_ = true;
+    return false;
+  }
+  // The exit status once the child has ended within `timeout`.
+  std::optional<int> wait_exit(std::chrono::milliseconds timeout) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < until) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      std::this_thread::sleep_for(50ms);
+    }
+    return std::nullopt;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+};
+
+// The output of a shell command line.
+std::string output_of(const std::string& command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::string text;
+  if (!pipe) return text;
+  char buffer[65536];
+  std::size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) text.append(buffer, count);
+  return text;
+}
+
+// A virtual X display of its own, on the first free display number.
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    for (int number = 91; number < 140 && !child_; ++number) {
+      if (fs::exists("/tmp/.X" + std::to_string(number) + "-lock") ||
+          fs::exists("/tmp/.X11-unix/X" + std::to_string(number))) {
+        continue;
+      }
+      name_ = ":" + std::to_string(number);
+      child_ = std::make_unique<Child>(
+          std::vector<std::string>{"Xvfb", name_, "-screen", "0",
+                                   std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                                   "-nolisten", "tcp"},
+          std::map<std::string, std::string>{});
+      const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
+      for (int i = 0; i < 100 && !fs::exists(socket) && child_->running(); ++i) std::this_thread::sleep_for(50ms);
+      // A test run beside this one may have taken the same number: its
+      // server holds the lock and ours has ended.
+      std::this_thread::sleep_for(200ms);
+      if (!fs::exists(socket) || !child_->running()) child_.reset();
+    }
+  }
+  bool ready() const { return child_ != nullptr; }
+  const std::string& name() const { return name_; }
+
+  std::string run(const std::string& command) const {
+    return output_of("DISPLAY=" + name_ + " timeout 10 " + command);
+  }
+  void click(int x, int y, int button = 1) const {
+    run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click " + std::to_string(button));
+  }
+  // The whole screen as the display shows it.
+  Image screenshot() const {
+    const std::string ppm = run("sh -c 'xwd -root -silent | xwdtopnm 2>/dev/null'");
+    std::istringstream in(ppm);
+    std::string magic;
+    int width = 0;
+    int height = 0;
+    int max = 0;
+    in >> magic >> width >> height >> max;
+    in.get();
+    if (magic != "P6" || (max != 255 && max != 65535)) return {};
+    // Some windows' visuals make xwdtopnm write 16-bit samples: 257 times
+    // the 8-bit value, so the high byte is that value.
+    const auto sample = [&in, max] {
+      const int high = in.get();
+      if (max == 255) return high;
+      in.get();
+      return high;
+    };
+    Image image(width, height);
+    for (Pixel& pixel : image.pixels) {
+      const int r = sample();
+      const int g = sample();
+      const int b = sample();
+      pixel = static_cast<Pixel>(r << 16 | g << 8 | b);
+    }
+    return in ? image : Image();
+  }
+
+ private:
+  std::string name_;
+  std::unique_ptr<Child> child_;
+};
+
+struct Point {
+  int x = 0;
+  int y = 0;
+};
+
+Point centre_of(const ScreenPlace& place) {
+  return {place.visible.x + place.visible.width / 2, place.visible.y + place.visible.height / 2};
+}
+
+// Pixels that differ outside the message labels, whose text reveal and
+// blinking mark depend on the moment of the shot.
+int differing_outside_text(const Form1& form, const Image& expected, const Image& actual) {
+  int differing = 0;
+  for (int y = 0; y < expected.height; ++y) {
+    for (int x = 0; x < expected.width; ++x) {
+      bool on_text = false;
+      for (int i = 0; i < kMessageLabels; ++i) on_text = on_text || place_of_message(form, i).visible.contains(x, y);
+      if (!on_text && expected.at(x, y) != actual.at(x, y)) ++differing;
+    }
+  }
+  return differing;
+}
+
+class DesktopWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"Xvfb", "xdotool", "xwd", "xwdtopnm"}) {
+      if (!on_path(tool)) GTEST_SKIP() << tool << " is not installed";
+    }
+    display_.emplace();
+    ASSERT_TRUE(display_->ready()) << "Xvfb did not start";
+  }
+
+  void start_player(const fs::path& game_folder) {
+    player_.emplace(std::vector<std::string>{TALLOWIND_BINARY, game_folder.string()},
+                    std::map<std::string, std::string>{{"DISPLAY", display_->name()},
+                                                       {"XDG_DATA_HOME", game_.data_home().string()},
+                                                       {"SDL_AUDIODRIVER", "dummy"},
+                                                       // X11 and SDL keep allocations to the end.
+                                                       {"ASAN_OPTIONS", "detect_leaks=0"}});
+    ASSERT_TRUE(player_->started());
+  }
+
+  bool window_shown(const std::string& name) const {
+    for (int i = 0; i < 100; ++i) {
+      if (!display_->run("xdotool search --onlyvisible --name '^" + name + "$'").empty()) return true;
+      std::this_thread::sleep_for(100ms);
+    }
+    return false;
+  }
+
+  TestGame game_;  // an empty game folder and the per-user data folder
+  std::optional<VirtualDisplay> display_;
+  std::optional<Child> player_;
+};
+
+TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu) {
+  start_player(kSource / "games/demo");
+  ASSERT_TRUE(window_shown("Tallowind")) << "the game window did not appear";
+  std::ostringstream trace;
+  HeadlessSession replay({kScreenWidth, kScreenHeight, kSource / "games/demo", U"tallowind"}, shared_media(), trace);
+  replay.start();
+  Form1& form = replay.form();
+
+  // The title, then records 1 to 3, as scripts/demo.replay plays them.
+  std::this_thread::sleep_for(1500ms);
+  replay.run(WaitCommand{1500});
+  display_->click(centre_of(place_of_image1(form)).x, centre_of(place_of_image1(form)).y);
+  replay.run(ClickCommand{.control = MouseTarget{ControlId::image1, 0}});
+  for (int record = 2; record <= 3; ++record) {
+    std::this_thread::sleep_for(1500ms);
+    replay.run(WaitCommand{1500});
+    const ScreenPlace window = place_of_Window(form);
+    display_->click(window.visible.x + 4, window.visible.y + 4);
+    replay.run(ClickCommand{.control = MouseTarget{ControlId::Window, 0}});
+  }
+  std::this_thread::sleep_for(1500ms);
+  replay.run(WaitCommand{1500});
+  ASSERT_EQ(form.Line_No, 3);
+
+  const Image expected = compose_screen(form, shared_fonts());
+  const Image actual = display_->screenshot();
+  ASSERT_EQ(actual.width, expected.width);
+  ASSERT_EQ(actual.height, expected.height);
+  const int differing = differing_outside_text(form, expected, actual);
+  if (differing != 0) {
+    shared_pictures().save_png(expected, game_.root() / "expected.png");
+    shared_pictures().save_png(actual, game_.root() / "actual.png");
+  }
+  EXPECT_EQ(differing, 0);
+
+  // A right click opens the menu at the mouse: a grey panel with a 3D
+  // edge, its last item "終了" at the bottom.
+  const Point at{place_of_image1(form).visible.x + 40, place_of_image1(form).visible.y + 40};
+  display_->click(at.x, at.y, 3);
+  std::this_thread::sleep_for(300ms);
+  const Image with_menu = display_->screenshot();
+  ASSERT_EQ(with_menu.width, kScreenWidth);
+  EXPECT_EQ(with_menu.at(at.x + 1, at.y + 1), 0xFFFFFFu) << "the light edge";
+  EXPECT_EQ(with_menu.at(at.x + 3, at.y + 1), 0xFFFFFFu);
+  int bottom = at.y;
+  while (bottom < kScreenHeight && with_menu.at(at.x + 3, bottom) != 0x000000u) ++bottom;
+  ASSERT_LT(bottom, at.y + 200) << "the menu's black lower edge";
+  EXPECT_EQ(with_menu.at(at.x + 3, bottom - 4), 0xC0C0C0u) << "the grey face";
+
+  // Hovering lights the item; taking "終了" ends the program.
+  display_->run("xdotool mousemove " + std::to_string(at.x + 30) + " " + std::to_string(bottom - 10));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(display_->screenshot().at(at.x + 5, bottom - 10), 0x000080u) << "the blue highlight";
+  display_->click(at.x + 30, bottom - 10);
+  EXPECT_EQ(player_->wait_exit(5s), std::optional<int>(0));
+}
+
+TEST_F(DesktopWindow, AFailureShowsItsMessageInABoxAndEndsWhenItIsClosed) {
+  start_player(game_.root());  // no game files at all
+  // Titled by the engine: the generic report of a failure in the load step
+  // bears the program's title. The game window itself is never shown.
+  ASSERT_TRUE(window_shown("Tallowind")) << "no message box";
+  // Shown is not yet drawn: wait for the grey face in the middle.
+  Image screen;
+  const auto drawn = [&screen] {
+    for (int y = 0; y < screen.height; ++y) {
+      if (screen.at(kScreenWidth / 2, y) == 0xC0C0C0u) return true;
+    }
+    return false;
+  };
+  for (int i = 0; i < 30 && !(screen = display_->screenshot(), screen.width == kScreenWidth && drawn()); ++i) {
+    std::this_thread::sleep_for(100ms);
+  }
+  std::this_thread::sleep_for(200ms);
+  screen = display_->screenshot();
+  ASSERT_EQ(screen.width, kScreenWidth);
+  // The box in the middle of the screen: a grey face, the red error icon,
+  // the message in black, and under it the OK button in its black frame.
+  const int middle = kScreenWidth / 2;
+  int y = kScreenHeight - 1;
+  while (y > 0 && screen.at(middle, y) != 0xC0C0C0u) --y;
+  const int box_bottom = y;
+  while (y > 0 && screen.at(middle, y) == 0xC0C0C0u) --y;
+  ASSERT_EQ(screen.at(middle, y), 0x000000u) << "the OK button's frame";
+  const int button_bottom = y;
+  int left = middle;
+  while (left > 0 && screen.at(left - 1, box_bottom) == 0xC0C0C0u) --left;
+  int right = middle;
+  while (right + 1 < kScreenWidth && screen.at(right + 1, box_bottom) == 0xC0C0C0u) ++right;
+  EXPECT_GT(right - left, 200);
+  int red = 0;
+  int dark = 0;
+  for (int row = std::max(0, button_bottom - 200); row < button_bottom - 30; ++row) {
+    if (screen.at(left, row) != 0xC0C0C0u) continue;  // above the box
+    for (int column = left; column <= right; ++column) {
+      red += screen.at(column, row) == 0xFF0000u;
+      const Pixel pixel = screen.at(column, row);
+      dark += (pixel >> 16 & 0xFF) < 0x60 && (pixel >> 8 & 0xFF) < 0x60 && (pixel & 0xFF) < 0x60;
+    }
+  }
+  EXPECT_GT(red, 200) << "the error icon";
+  EXPECT_GT(dark, 300) << "the message";
+  EXPECT_LT(box_bottom - button_bottom, 30);
+  display_->click(middle, button_bottom - 10);
+  EXPECT_EQ(player_->wait_exit(5s), std::optional<int>(0));
+}
+
+}  // namespace
+}  // namespace tw::test
