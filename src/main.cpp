@@ -39,8 +39,8 @@ bool read_screen_size(std::string_view text, int& width, int& height) {
 
 int main(int argc, char** argv) {
   const char* path_variable = std::getenv("PATH");
-  const tw::ProgramLocation program = tw::locate_program(argc > 0 ? argv[0] : "tallowind",
-                                                         path_variable ? path_variable : "");
+  const tw::ProgramLocation program =
+      tw::locate_program(argc > 0 ? argv[0] : "tallowind", path_variable ? path_variable : "");
   tw::ReplayOptions replay;
   bool replaying = false;
   bool windowed = false;

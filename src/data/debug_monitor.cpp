@@ -14,9 +14,7 @@ namespace {
 constexpr std::size_t kDebugFileLines = 7;
 constexpr char32_t kFlagLetters[] = U"ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-Text flag_caption(int flag, TextView value) {
-  return Text(1, kFlagLetters[flag]) + U"=" + Text(value);
-}
+Text flag_caption(int flag, TextView value) { return Text(1, kFlagLetters[flag]) + U"=" + Text(value); }
 
 }  // namespace
 

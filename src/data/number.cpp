@@ -27,13 +27,9 @@ bool is_digit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
 std::string quoted(TextView text) { return "「" + to_utf8(text) + "」"; }
 
-[[noreturn]] void fail_not_a_number(TextView text) {
-  throw Failure("数値ではありません: " + quoted(text));
-}
+[[noreturn]] void fail_not_a_number(TextView text) { throw Failure("数値ではありません: " + quoted(text)); }
 
-[[noreturn]] void fail_range(const std::string& shown) {
-  throw Failure("16ビットの範囲外です: " + shown);
-}
+[[noreturn]] void fail_range(const std::string& shown) { throw Failure("16ビットの範囲外です: " + shown); }
 
 Decimal parse(TextView text) {
   std::size_t begin = 0;
@@ -41,8 +37,7 @@ Decimal parse(TextView text) {
   while (begin < end && is_blank(text[begin])) ++begin;
   while (end > begin && is_blank(text[end - 1])) --end;
   Decimal d;
-  if (begin < end && (text[begin] == U'+' || text[begin] == U'-'))
-    d.negative = text[begin++] == U'-';
+  if (begin < end && (text[begin] == U'+' || text[begin] == U'-')) d.negative = text[begin++] == U'-';
   bool point = false;
   for (std::size_t i = begin; i < end; ++i) {
     const char32_t c = text[i];
@@ -81,8 +76,7 @@ std::int16_t to_int16(TextView text) {
 double to_real(TextView text) {
   const Decimal d = parse(text);
   const bool below_one = d.whole.find_first_not_of('0') == std::string::npos;
-  const std::string ascii =
-      (d.whole.empty() ? "0" : d.whole) + "." + (d.fraction.empty() ? "0" : d.fraction);
+  const std::string ascii = (d.whole.empty() ? "0" : d.whole) + "." + (d.fraction.empty() ? "0" : d.fraction);
   double value = 0;
   const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
   // Too small a value reads as zero; too large a one has no double at all.

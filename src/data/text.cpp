@@ -1,8 +1,9 @@
 #include "data/text.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <iconv.h>
 
 #include "window/failure.h"
 
@@ -30,7 +31,7 @@ class Converter {
   template <typename Emit, typename OnBad>
   void run(std::string_view in, std::size_t skip, Emit emit, OnBad on_bad) {
     iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
-    char* src = const_cast<char*>(in.data());  // iconv never writes through it
+    char* src = const_cast<char*>(in.data());            // iconv never writes through it
     std::size_t src_left = in.size();
     char buffer[chunk_size];
     while (src_left > 0) {
@@ -56,9 +57,7 @@ class Converter {
 
 void append_utf32le(Text& out, std::string_view bytes) {
   for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
-    const auto byte = [&](std::size_t k) {
-      return char32_t{static_cast<unsigned char>(bytes[i + k])};
-    };
+    const auto byte = [&](std::size_t k) { return char32_t{static_cast<unsigned char>(bytes[i + k])}; };
     out += byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
   }
 }
@@ -91,8 +90,9 @@ Text decode_cp932(std::string_view bytes) {
   out.reserve(bytes.size());
   // Skipping only the offending lead byte lets its would-be trail byte,
   // often plain ASCII, show up as itself.
-  converter.run(bytes, 1, [&](std::string_view chunk) { append_utf32le(out, chunk); },
-                [&] { out += replacement_char; });
+  converter.run(
+      bytes, 1, [&](std::string_view chunk) { append_utf32le(out, chunk); },
+      [&] { out += replacement_char; });
   return out;
 }
 
@@ -103,7 +103,8 @@ std::string encode_cp932(TextView text) {
   for (const char32_t c : text)
     for (int shift = 0; shift < 32; shift += 8) utf32 += static_cast<char>((c >> shift) & 0xFF);
   std::string out;
-  converter.run(utf32, 4, [&](std::string_view chunk) { out += chunk; }, [&] { out += '?'; });
+  converter.run(
+      utf32, 4, [&](std::string_view chunk) { out += chunk; }, [&] { out += '?'; });
   return out;
 }
 

@@ -1,10 +1,11 @@
 #include "platform/game_folder.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include <algorithm>
 #include <fstream>
-#include <locale.h>
 #include <vector>
-#include <wctype.h>
 
 #include "window/failure.h"
 

@@ -18,8 +18,9 @@ constexpr std::uintmax_t kMaxSoundFileBytes = 64u << 20;
 
 bool is_midi(const std::vector<unsigned char>& bytes) {
   const auto starts = [&](std::size_t at, std::string_view magic) {
-    return bytes.size() >= at + magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin() + at,
-                                                           [](char m, unsigned char b) { return b == static_cast<unsigned char>(m); });
+    return bytes.size() >= at + magic.size() &&
+           std::equal(magic.begin(), magic.end(), bytes.begin() + at,
+                      [](char m, unsigned char b) { return b == static_cast<unsigned char>(m); });
   };
   return starts(0, "MThd") || (starts(0, "RIFF") && starts(8, "RMID"));
 }

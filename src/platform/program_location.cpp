@@ -25,8 +25,8 @@ fs::path found_on_path(std::string_view name, std::string_view path_variable) {
 }  // namespace
 
 ProgramLocation locate_program(std::string_view argv0, std::string_view path_variable) {
-  fs::path started = argv0.find('/') == std::string_view::npos ? found_on_path(argv0, path_variable)
-                                                               : fs::path(argv0);
+  fs::path started =
+      argv0.find('/') == std::string_view::npos ? found_on_path(argv0, path_variable) : fs::path(argv0);
   std::error_code error;
   const fs::path absolute = fs::absolute(started, error).lexically_normal();
   ProgramLocation location;

@@ -12,8 +12,8 @@ namespace tw {
 // and the folder it was started from is the game folder by default, so a
 // link placed in a game folder plays that folder.
 struct ProgramLocation {
-  Text name;                      // the file name without its extension
-  std::filesystem::path folder;   // absolute, links not resolved
+  Text name;                     // the file name without its extension
+  std::filesystem::path folder;  // absolute, links not resolved
 };
 
 // `argv0` as the program received it; `path_variable` is $PATH, searched

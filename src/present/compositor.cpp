@@ -51,8 +51,7 @@ Image compose_screen(const Form1& form, Fonts& fonts) {
   // Labels have no window of their own: they lie on the window's surface,
   // beneath every picture control.
   for (const Label* label : {&form.Flag_Label[0], &form.Flag_Label[1], &form.Flag_Label[2],
-                             &form.Flag_Label[3], &form.Flag_Label[4], &form.Page_Label,
-                             &form.Type_Label}) {
+                             &form.Flag_Label[3], &form.Flag_Label[4], &form.Page_Label, &form.Type_Label}) {
     if (label->Visible) draw_label(screen, *label, place_on_form(form, *label), fonts, ppi);
   }
   if (form.image1.Visible) draw_picture_box(screen, form.image1, place_of_image1(form));

@@ -17,8 +17,7 @@ struct Image {
   std::vector<Pixel> pixels;  // row-major, width * height
 
   Image() = default;
-  Image(int w, int h, Pixel fill = 0)
-      : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, fill) {}
+  Image(int w, int h, Pixel fill = 0) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, fill) {}
 
   bool empty() const { return width <= 0 || height <= 0; }
   Pixel& at(int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }

@@ -29,8 +29,7 @@ Pixel mix(Pixel under, Pixel over, unsigned alpha) {
 // pixel lies `dx`, `dy` away. A template, so the combination is inlined into
 // the row loop.
 template <class Combine>
-void combine_rows(Image& target, const Rect& area, const Image& source, int dx, int dy,
-                  Combine combine) {
+void combine_rows(Image& target, const Rect& area, const Image& source, int dx, int dy, Combine combine) {
   for (int row = area.y; row < area.y + area.height; ++row) {
     Pixel* out = &target.at(area.x, row);
     const Pixel* in = pixel_ptr(source, area.x + dx, row + dy);
@@ -56,7 +55,8 @@ void paint_picture(Image& target, const Image& picture, int x, int y) {
 void paint_picture(Image& target, const Image& picture, int x, int y, const Rect& clip) {
   const Rect area = intersect(intersect({x, y, picture.width, picture.height}, clip), bounds(target));
   for (int row = area.y; row < area.y + area.height; ++row) {
-    const Pixel* source = picture.pixels.data() + static_cast<std::size_t>(row - y) * picture.width + (area.x - x);
+    const Pixel* source =
+        picture.pixels.data() + static_cast<std::size_t>(row - y) * picture.width + (area.x - x);
     std::copy_n(source, area.width, &target.at(area.x, row));
   }
 }
@@ -68,10 +68,8 @@ void fill_rect(Image& target, const Rect& rect, Pixel colour) {
   }
 }
 
-void blend_coverage(Image& target, const Coverage& glyphs, int x, int y, Pixel colour,
-                    const Rect& clip) {
-  const Rect area =
-      intersect(intersect({x, y, glyphs.width, glyphs.height}, clip), bounds(target));
+void blend_coverage(Image& target, const Coverage& glyphs, int x, int y, Pixel colour, const Rect& clip) {
+  const Rect area = intersect(intersect({x, y, glyphs.width, glyphs.height}, clip), bounds(target));
   for (int row = area.y; row < area.y + area.height; ++row) {
     const std::uint8_t* alpha = &glyphs.alpha[static_cast<std::size_t>(row - y) * glyphs.width];
     for (int col = area.x; col < area.x + area.width; ++col) {
@@ -83,8 +81,7 @@ void blend_coverage(Image& target, const Coverage& glyphs, int x, int y, Pixel c
   }
 }
 
-void bit_blt(Image& target, int x, int y, int w, int h, const Image& source, int sx, int sy,
-             RasterOp op) {
+void bit_blt(Image& target, int x, int y, int w, int h, const Image& source, int sx, int sy, RasterOp op) {
   // Clipped in 64 bits: positions come from game data and may lie far off.
   using Wide = long long;
   const Wide dx = Wide{sx} - x;
@@ -105,8 +102,7 @@ void bit_blt(Image& target, int x, int y, int w, int h, const Image& source, int
   }
 }
 
-void erase_beyond_mask(Image& target, int x, int y, int w, int h, const Image& picture,
-                       const Image& mask) {
+void erase_beyond_mask(Image& target, int x, int y, int w, int h, const Image& picture, const Image& mask) {
   constexpr Pixel kErased = 0;  // a black mask pixel AND (NOT D)
   const int drawn_w = std::min(w, picture.width);
   const int drawn_h = std::min(h, picture.height);

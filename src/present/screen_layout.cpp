@@ -35,9 +35,7 @@ ScreenPlace place_on_form(const Form1& form, const Control& control) {
 ScreenPlace place_of_image1(const Form1& form) { return place_on_form(form, form.image1); }
 ScreenPlace place_of_waku(const Form1& form) { return place_on_form(form, form.waku); }
 
-ScreenPlace place_of_Window(const Form1& form) {
-  return inside(form, form.Window, place_of_waku(form));
-}
+ScreenPlace place_of_Window(const Form1& form) { return inside(form, form.Window, place_of_waku(form)); }
 
 ScreenPlace place_of_message(const Form1& form, int index) {
   return inside(form, form.Message[index], place_of_Window(form));
@@ -78,8 +76,8 @@ bool receives_input(const Form1& form, MouseTarget target) {
       return form.waku.Visible && form.waku.Enabled && form.Window.Visible && form.Window.Enabled;
     case ControlId::Message: {
       const Label& label = form.Message[target.index];
-      return form.waku.Visible && form.waku.Enabled && form.Window.Visible &&
-             form.Window.Enabled && label.Visible && label.Enabled;
+      return form.waku.Visible && form.waku.Enabled && form.Window.Visible && form.Window.Enabled &&
+             label.Visible && label.Enabled;
     }
   }
   return false;

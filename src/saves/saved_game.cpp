@@ -24,7 +24,8 @@ Text flag_key(int flag) { return Text(1, static_cast<char32_t>(U'A' + flag)); }
 void Form1::save_Click() {
   with_message(kSaveMessage, [this] {
     std::vector<std::pair<Text, Text>> values{{kRecordKey, decimal_text(Line_No)}};
-    for (int flag = 0; flag < kFlagCount; ++flag) values.emplace_back(flag_key(flag), decimal_text(Flags[flag]));
+    for (int flag = 0; flag < kFlagCount; ++flag)
+      values.emplace_back(flag_key(flag), decimal_text(Flags[flag]));
     values.emplace_back(kSceneKey, decimal_text(Scene_No));
     platform_.settings.write_all(kApplication, Main_List.line(setting::kTitle), values);
   });

@@ -25,7 +25,8 @@ void Form1::Flag_Command() {
     const Text line = GAME_List.line(Line_No);
     Text operand;
     scan_to(line, 8, U'>', &operand);
-    if (const auto flag = flag_index(char_at(line, 6))) Set_Flag_Valu(Flags[*flag], operand, char_at(line, 7));
+    if (const auto flag = flag_index(char_at(line, 6)))
+      Set_Flag_Valu(Flags[*flag], operand, char_at(line, 7));
   });
 }
 

@@ -27,16 +27,18 @@ struct TempoEvent {
 MidiSong MidiSong::parse(std::span<const unsigned char> file) {
   MidiSong song;
   std::vector<TempoEvent> tempos;
-  song.division_ = read_smf(file, [&](std::span<const unsigned char> track) {
-    const std::int64_t end = walk_smf_track(track, [&](const SmfEvent& event) {
-      // A tempo of another size or of zero says nothing usable; the tempo in
-      // force stays.
-      if (event.status != smf_meta || event.data[0] != meta_tempo || event.payload.size() != tempo_size) return;
-      const std::int64_t us = event.payload[0] << 16 | event.payload[1] << 8 | event.payload[2];
-      if (us > 0) tempos.push_back({event.tick, us});
-    });
-    song.length_ticks_ = std::max(song.length_ticks_, end);
-  }).division;
+  song.division_ =
+      read_smf(file, [&](std::span<const unsigned char> track) {
+        const std::int64_t end = walk_smf_track(track, [&](const SmfEvent& event) {
+          // A tempo of another size or of zero says nothing usable; the tempo in
+          // force stays.
+          if (event.status != smf_meta || event.data[0] != meta_tempo || event.payload.size() != tempo_size)
+            return;
+          const std::int64_t us = event.payload[0] << 16 | event.payload[1] << 8 | event.payload[2];
+          if (us > 0) tempos.push_back({event.tick, us});
+        });
+        song.length_ticks_ = std::max(song.length_ticks_, end);
+      }).division;
   // Tracks are merged in reading order, so at one tick the last read wins.
   std::stable_sort(tempos.begin(), tempos.end(),
                    [](const TempoEvent& a, const TempoEvent& b) { return a.tick < b.tick; });

@@ -61,7 +61,8 @@ void Form1::start_sound_effect(const Text& name) {
 void Form1::play_click_sound() {
   send_media_command(U"close wav");
   send_media_command(U"close Click");
-  send_media_command(U"open \"" + sound_file_path(U"\\wave\\", Main_List.line(setting::kClickSound)) + U"\"  alias Click");
+  send_media_command(U"open \"" + sound_file_path(U"\\wave\\", Main_List.line(setting::kClickSound)) +
+                     U"\"  alias Click");
   send_media_command(U"play Click");
 }
 

@@ -38,16 +38,18 @@ void Form1::create() {
   as_event([this] { Form_Initialize(); });
 }
 
-Timer& Form1::timer(int number) {
-  return const_cast<Timer&>(static_cast<const Form1&>(*this).timer(number));
-}
+Timer& Form1::timer(int number) { return const_cast<Timer&>(static_cast<const Form1&>(*this).timer(number)); }
 
 const Timer& Form1::timer(int number) const {
   switch (number) {
-    case 1: return Timer1;
-    case 2: return Timer2;
-    case 3: return Timer3;
-    default: return Timer4;
+    case 1:
+      return Timer1;
+    case 2:
+      return Timer2;
+    case 3:
+      return Timer3;
+    default:
+      return Timer4;
   }
 }
 
@@ -68,10 +70,18 @@ void Form1::run_timer(int number) {
   ticking.due += ticking.Interval;
   as_event([this, number] {
     switch (number) {
-      case 1: Timer1_Timer(); break;
-      case 2: Timer2_Timer(); break;
-      case 3: Timer3_Timer(); break;
-      default: Timer4_Timer(); break;
+      case 1:
+        Timer1_Timer();
+        break;
+      case 2:
+        Timer2_Timer();
+        break;
+      case 3:
+        Timer3_Timer();
+        break;
+      default:
+        Timer4_Timer();
+        break;
     }
   });
 }
@@ -79,10 +89,17 @@ void Form1::run_timer(int number) {
 void Form1::mouse_down(ControlId control, int index, int button) {
   as_event([=, this] {
     switch (control) {
-      case ControlId::image1: image1_MouseDown(button); break;
-      case ControlId::Window: Window_MouseDown(button); break;
-      case ControlId::Message: Message_MouseDown(index, button); break;
-      case ControlId::waku: break;  // the frame takes no mouse events
+      case ControlId::image1:
+        image1_MouseDown(button);
+        break;
+      case ControlId::Window:
+        Window_MouseDown(button);
+        break;
+      case ControlId::Message:
+        Message_MouseDown(index, button);
+        break;
+      case ControlId::waku:
+        break;  // the frame takes no mouse events
     }
   });
 }

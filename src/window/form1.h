@@ -50,7 +50,7 @@ class Form1 {
   ListStore Wav_List;
   std::array<ListStore, kMessageLines> Message_List;
   PictureBox waku;
-  PictureBox Window;  // inside waku
+  PictureBox Window;                          // inside waku
   std::array<Label, kMessageLabels> Message;  // inside Window
   ListStore image_list;
   PictureBox Picture1;

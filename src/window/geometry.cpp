@@ -10,8 +10,8 @@ int to_pixels(double twips, int twips_per_pixel) {
   return static_cast<int>(std::nearbyint(twips / twips_per_pixel));
 }
 
-std::vector<TilePosition> tile_positions(double window_width, double window_height,
-                                         long tile_width, long tile_height) {
+std::vector<TilePosition> tile_positions(double window_width, double window_height, long tile_width,
+                                         long tile_height) {
   std::vector<TilePosition> positions;
   if (tile_width <= 0 || tile_height <= 0) return positions;
   long x = 0;

@@ -22,7 +22,7 @@ struct TilePosition {
 // row also paints a tile whose left edge lies on the right border.
 // Positions are wide integers: on screens over 2184 pixels wide a 16-bit
 // twips position would overflow and the game could not start.
-std::vector<TilePosition> tile_positions(double window_width, double window_height,
-                                         long tile_width, long tile_height);
+std::vector<TilePosition> tile_positions(double window_width, double window_height, long tile_width,
+                                         long tile_height);
 
 }  // namespace tw

@@ -12,7 +12,7 @@ namespace tw {
 
 namespace {
 
-constexpr std::int16_t kSubSize = 2100;        // 140 pixels of sub image, in twips
+constexpr std::int16_t kSubSize = 2100;       // 140 pixels of sub image, in twips
 constexpr double kFrameGapAboveBottom = 200;  // from the frame's bottom to the picture's
 constexpr Colour kMessageHighlight = 0xFF0000;
 
@@ -117,8 +117,8 @@ void Form1::paint_background_tiles() {
   const ScreenMetrics screen = platform_.screen.metrics();
   back_image.Width = double(tile.width) * screen.twips_per_pixel_x;
   back_image.Height = double(tile.height) * screen.twips_per_pixel_y;
-  for (const TilePosition& at : tile_positions(form.Width, form.Height, long(back_image.Width),
-                                               long(back_image.Height))) {
+  for (const TilePosition& at :
+       tile_positions(form.Width, form.Height, long(back_image.Width), long(back_image.Height))) {
     paint_picture(form_surface, tile, int(at.x / screen.twips_per_pixel_x),
                   int(at.y / screen.twips_per_pixel_y));
   }

@@ -7,19 +7,35 @@
 namespace tw::test {
 namespace {
 
-bool failed(const Engine& engine) {
-  return engine.trace().find(R"("end":"failure")") != std::string::npos;
-}
+bool failed(const Engine& engine) { return engine.trace().find(R"("end":"failure")") != std::string::npos; }
 
 TEST(SceneFile, FillsEveryStoreRecordByRecord) {
   TestGame game;
   game.write_lines("scene/main.gst", TestGame::settings({}));
-  game.write_lines("scene/scene1.gst",
-                   {U"1",
-                    U"any comment", U"NORMAL", U"room.bmp<0,0>", U"face.bmp", U"a.wav", U"a.mid",
-                    U"一行目", U"二行目", U"三行目", U"四行目", U"",
-                    U"", U"END", U"", U"", U"", U"", U"", U"", U"", U"最後", U"closing text",
-                    U"lines after the last record are not read"});
+  game.write_lines("scene/scene1.gst", {U"1",
+                                        U"any comment",
+                                        U"NORMAL",
+                                        U"room.bmp<0,0>",
+                                        U"face.bmp",
+                                        U"a.wav",
+                                        U"a.mid",
+                                        U"一行目",
+                                        U"二行目",
+                                        U"三行目",
+                                        U"四行目",
+                                        U"",
+                                        U"",
+                                        U"END",
+                                        U"",
+                                        U"",
+                                        U"",
+                                        U"",
+                                        U"",
+                                        U"",
+                                        U"",
+                                        U"最後",
+                                        U"closing text",
+                                        U"lines after the last record are not read"});
   game.write_bmp("image/room.bmp", solid(4, 4, 0));
   Engine engine(game);
   Form1& form = engine.start().form();
@@ -120,8 +136,8 @@ TEST(GameFiles, NeedsImage2OnlyWithTheSubWindow) {
 }
 
 TEST(GameFiles, FailsWhenAnyRequiredFileIsMissing) {
-  for (const char* file : {"main.gst", "game.gst", "message/message4.gst", "image/image.gst",
-                           "wave/wave.gst", "midi/midi.gst"}) {
+  for (const char* file : {"main.gst", "game.gst", "message/message4.gst", "image/image.gst", "wave/wave.gst",
+                           "midi/midi.gst"}) {
     TestGame game;
     game.write_debug_game(TestGame::settings({}), {U"END"});
     std::filesystem::remove(game.root() / file);

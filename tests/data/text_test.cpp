@@ -17,7 +17,11 @@ std::string read_bytes(const std::string& name) {
 }
 
 TEST(Cp932, RealTextsDecodeCompletely) {
-  struct Case { const char* file; std::size_t chars; std::size_t lines; };
+  struct Case {
+    const char* file;
+    std::size_t chars;
+    std::size_t lines;
+  };
   const Case cases[] = {
       {"akutagawa_wagaya-no-kogan_3798_ruby_27269.txt", 2223, 32},
       {"kobayashi_dokubo_43684_ruby_24734.txt", 19981, 349},
@@ -32,13 +36,12 @@ TEST(Cp932, RealTextsDecodeCompletely) {
     EXPECT_EQ(text.find(U'\uFFFD'), Text::npos) << c.file;
     EXPECT_EQ(read_text_lines(bytes).size(), c.lines) << c.file;
   }
-  EXPECT_EQ(decode_cp932(read_bytes(cases[0].file).substr(520, 2)), U"\u5393");  // IBM extension
+  EXPECT_EQ(decode_cp932(read_bytes(cases[0].file).substr(520, 2)), U"\u5393");   // IBM extension
   EXPECT_EQ(decode_cp932(read_bytes(cases[4].file).substr(7803, 2)), U"\u2160");  // NEC row 13
   // The bare LF at byte 32769 stays inside its line.
   const std::string kobayashi = read_bytes(cases[1].file);
   const auto lines = split_lines(kobayashi);
-  const auto it =
-      std::find_if(lines.begin(), lines.end(), [](auto l) { return l.find('\n') != l.npos; });
+  const auto it = std::find_if(lines.begin(), lines.end(), [](auto l) { return l.find('\n') != l.npos; });
   ASSERT_NE(it, lines.end());
   EXPECT_EQ(it->data() + it->find('\n'), kobayashi.data() + 32769);
 }
@@ -63,7 +66,7 @@ TEST(Cp932, AgreesWithMicrosoftTable) {
 }
 
 TEST(Cp932, BadBytesAreReplacedAndEncodingFallsBackToQuestionMark) {
-  EXPECT_EQ(decode_cp932("a\x81"), U"a\uFFFD");  // lead byte cut off
+  EXPECT_EQ(decode_cp932("a\x81"), U"a\uFFFD");                // lead byte cut off
   EXPECT_EQ(decode_cp932("\x81 \x81\x40"), U"\uFFFD \u3000");  // only the lead is skipped
   EXPECT_EQ(decode_cp932(std::string("\0\x82\xA0", 3)), Text(U"\0\u3042", 2));
   const Text text = U"a\u2015\uFF3C\u2160\u5393\u3042\uFF76";
@@ -74,8 +77,8 @@ TEST(Cp932, BadBytesAreReplacedAndEncodingFallsBackToQuestionMark) {
 TEST(Utf8, InvalidSequencesBecomeReplacement) {
   const std::pair<std::string, Text> cases[] = {
       {"\xE3\x81z", U"\uFFFDz"},                          // one replacement for a cut-off sequence
-      {"\xC0\xAF", U"\uFFFD\uFFFD"},                     // overlong
-      {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},           // surrogate
+      {"\xC0\xAF", U"\uFFFD\uFFFD"},                      // overlong
+      {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},            // surrogate
       {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
   };
   for (const auto& [bytes, text] : cases) EXPECT_EQ(from_utf8(bytes), text) << bytes;
@@ -87,8 +90,13 @@ TEST(Utf8, InvalidSequencesBecomeReplacement) {
 
 TEST(Lines, EndAtCrOrCrLfOnly) {
   const std::pair<std::string_view, std::vector<std::string_view>> cases[] = {
-      {"", {}},           {"a", {"a"}},   {"a\r\n", {"a"}}, {"a\r\n\r\n", {"a", ""}},
-      {"\r", {""}},       {"a\rb\r\r\nc", {"a", "b", "", "c"}}, {"a\nb\r\n\n", {"a\nb", "\n"}},
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\n", {"a"}},
+      {"a\r\n\r\n", {"a", ""}},
+      {"\r", {""}},
+      {"a\rb\r\r\nc", {"a", "b", "", "c"}},
+      {"a\nb\r\n\n", {"a\nb", "\n"}},
   };
   for (const auto& [bytes, lines] : cases) EXPECT_EQ(split_lines(bytes), lines) << bytes;
 }

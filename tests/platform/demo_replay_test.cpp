@@ -43,7 +43,7 @@ TEST_F(DemoReplay, PlaysFromTheTitleToTheEnd) {
   EXPECT_NE(t.find(R"("Flags":{"A":1,)"), std::string::npos) << "the key was found on the beach";
   EXPECT_TRUE(t.ends_with("\"end\":\"script\"}\n"));
   for (const char* file : {"click.wav", "nami.wav", "suzu.wav", "umi.mid", "heya.mid", "matsuri.mid"}) {
-    EXPECT_NE(t.find(std::string(file) + "\\\"") , std::string::npos) << "opened: " << file;
+    EXPECT_NE(t.find(std::string(file) + "\\\""), std::string::npos) << "opened: " << file;
   }
 }
 

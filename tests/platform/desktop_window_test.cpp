@@ -1,9 +1,8 @@
 // The desktop player in a real window on a virtual X display: clicked
 // through the demo's first records with xdotool, its screen must match the
 // replay's after the same clicks, and its menu must take an item.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -135,7 +134,8 @@ class VirtualDisplay {
                                    "-nolisten", "tcp"},
           std::map<std::string, std::string>{});
       const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
-      for (int i = 0; i < 100 && !fs::exists(socket) && child_->running(); ++i) std::this_thread::sleep_for(50ms);
+      for (int i = 0; i < 100 && !fs::exists(socket) && child_->running(); ++i)
+        std::this_thread::sleep_for(50ms);
       // A test run beside this one may have taken the same number: its
       // server holds the lock and ours has ended.
       std::this_thread::sleep_for(200ms);
@@ -149,7 +149,8 @@ class VirtualDisplay {
     return output_of("DISPLAY=" + name_ + " timeout 10 " + command);
   }
   void click(int x, int y, int button = 1) const {
-    run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click " + std::to_string(button));
+    run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click " +
+        std::to_string(button));
   }
   // The whole screen as the display shows it.
   Image screenshot() const {
@@ -201,7 +202,8 @@ int differing_outside_text(const Form1& form, const Image& expected, const Image
   for (int y = 0; y < expected.height; ++y) {
     for (int x = 0; x < expected.width; ++x) {
       bool on_text = false;
-      for (int i = 0; i < kMessageLabels; ++i) on_text = on_text || place_of_message(form, i).visible.contains(x, y);
+      for (int i = 0; i < kMessageLabels; ++i)
+        on_text = on_text || place_of_message(form, i).visible.contains(x, y);
       if (!on_text && expected.at(x, y) != actual.at(x, y)) ++differing;
     }
   }
@@ -245,7 +247,8 @@ TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu)
   start_player(kSource / "games/demo");
   ASSERT_TRUE(window_shown("Tallowind")) << "the game window did not appear";
   std::ostringstream trace;
-  HeadlessSession replay({kScreenWidth, kScreenHeight, kSource / "games/demo", U"tallowind"}, shared_media(), trace);
+  HeadlessSession replay({kScreenWidth, kScreenHeight, kSource / "games/demo", U"tallowind"}, shared_media(),
+                         trace);
   replay.start();
   Form1& form = replay.form();
 
@@ -311,7 +314,8 @@ TEST_F(DesktopWindow, AFailureShowsItsMessageInABoxAndEndsWhenItIsClosed) {
     }
     return false;
   };
-  for (int i = 0; i < 30 && !(screen = display_->screenshot(), screen.width == kScreenWidth && drawn()); ++i) {
+  for (int i = 0; i < 30 && !(screen = display_->screenshot(), screen.width == kScreenWidth && drawn());
+       ++i) {
     std::this_thread::sleep_for(100ms);
   }
   std::this_thread::sleep_for(200ms);

@@ -1,9 +1,9 @@
 #include "platform/game_folder.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
-#include <unistd.h>
 #include <vector>
 
 #include "window/failure.h"
@@ -17,12 +17,13 @@ namespace fs = std::filesystem;
 // file holds its own relative name. "\x94\x77\x8C\x69" is "背景" in CP932,
 // with ASCII trail bytes.
 struct TempGame {
-  fs::path root = fs::temp_directory_path() /
-                  ("tallowind-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::path root =
+      fs::temp_directory_path() / ("tallowind-" + std::to_string(getpid()) + "-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
   TempGame() {
-    for (const std::string& name : std::vector<std::string>{"scene/main.gst", "Image/Ｓｔａｒ.png",
-             "立ち絵A.bmp", "\x94\x77\x8C\x69/Sky.bmp", "dup/Data.txt", "dup/DATA.txt"}) {
+    for (const std::string& name :
+         std::vector<std::string>{"scene/main.gst", "Image/Ｓｔａｒ.png", "立ち絵A.bmp",
+                                  "\x94\x77\x8C\x69/Sky.bmp", "dup/Data.txt", "dup/DATA.txt"}) {
       fs::create_directories((root / name).parent_path());
       std::ofstream(root / name, std::ios::binary) << name;
     }
@@ -56,8 +57,7 @@ TEST(GameFolder, NamesOutsideOrMissingResolveToNothing) {
   const TempGame game;
   const GameFolder folder(game.root / "scene");
   for (const Text engine_path : {U"..\\..\\etc\\passwd", U"\\..\\scene\\main.gst",
-                                 U"\\x\\..\\..\\scene\\main.gst", U"\\main.gst\\x", U"\\none.gst",
-                                 U"\\背景"})
+                                 U"\\x\\..\\..\\scene\\main.gst", U"\\main.gst\\x", U"\\none.gst", U"\\背景"})
     EXPECT_EQ(folder.resolve(engine_path), std::nullopt) << to_utf8(engine_path);
   EXPECT_EQ(folder.resolve(Text(U"\\main.gst\0", 10)), std::nullopt);
 }

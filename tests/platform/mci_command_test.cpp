@@ -1,12 +1,13 @@
-#include <gtest/gtest.h>
-
 #include "platform/mci_command.h"
+
+#include <gtest/gtest.h>
 
 namespace tw {
 namespace {
 
 TEST(MciCommand, ReadsTheFormsTheEngineSends) {
-  const auto music = std::get<MciOpen>(parse_mci_command(U"open \"/g/midi/海 の.mid\" type sequencer alias midi"));
+  const auto music =
+      std::get<MciOpen>(parse_mci_command(U"open \"/g/midi/海 の.mid\" type sequencer alias midi"));
   EXPECT_EQ(music.path, U"/g/midi/海 の.mid");
   EXPECT_EQ(music.type, DeviceType::Sequencer);
   EXPECT_EQ(music.alias, U"midi");

@@ -1,11 +1,12 @@
 // The media command interpreter on real files, in virtual time.
+#include "platform/mci_interpreter.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/headless/headless_platform.h"
-#include "platform/mci_interpreter.h"
 #include "support/test_game.h"
 
 namespace tw::test {
@@ -38,7 +39,8 @@ class Interpreter : public ::testing::Test {
     fs::copy_file(kRealMidi / "tonejs-piano-midi-de/bach_846.mid", game.root() / "midi/bach.mid");
     fs::copy_file(kRealMidi / "jazz-soft/test-not-a-midi-file.mid", game.root() / "midi/text.mid");
     fs::copy_file(kRealWave / "debian-games/tuxtype_tock.wav", game.root() / "wave/tock.wav");
-    fs::copy_file(kRealWave / "scipy/test-44100Hz-le-1ch-4bytes-incomplete-chunk.wav", game.root() / "wave/bad.wav");
+    fs::copy_file(kRealWave / "scipy/test-44100Hz-le-1ch-4bytes-incomplete-chunk.wav",
+                  game.root() / "wave/bad.wav");
   }
 
   MediaReply send(const std::u32string& command) { return media.send(command); }

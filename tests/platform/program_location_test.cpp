@@ -1,9 +1,9 @@
+#include "platform/program_location.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include "platform/program_location.h"
 
 namespace tw {
 namespace {

@@ -1,12 +1,13 @@
 // The headless replay: its script language, exit status, trace and state
 // dump, and where clicks land.
+#include "platform/headless/replay.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "platform/headless/replay.h"
 #include "platform/headless/replay_script.h"
 #include "present/screen_layout.h"
 #include "support/test_game.h"
@@ -55,9 +56,9 @@ TEST(ReplayScript, ReadsEveryCommandForm) {
 }
 
 TEST(ReplayScript, NamesTheLineOfEveryMalformedCommand) {
-  for (const char* bad : {"jump 1 2", "click 10", "click 10 20 sideways", "click Message(5)j",
-                          "move image1", "choose Text_mode", "wait -5", "wait soon", "shot",
-                          "dump now", "click 1 2 left extra"}) {
+  for (const char* bad :
+       {"jump 1 2", "click 10", "click 10 20 sideways", "click Message(5)j", "move image1",
+        "choose Text_mode", "wait -5", "wait soon", "shot", "dump now", "click 1 2 left extra"}) {
     try {
       parse_replay_script(std::string("dump\n") + bad + "\n");
       ADD_FAILURE() << bad;
@@ -107,19 +108,27 @@ TEST(Replay, DumpsTheStateByTheEngineNames) {
   const std::string& t = result.trace;
   ASSERT_TRUE(has(t, R"j({"t":10,"state":{"Line_No":1,"Scene_No":1,"Debug_Mode":-1,)j")) << t;
   for (const char* part :
-       {R"j("Choice_Jump":[0,0,0,0,0])j", R"j("Flags":{"A":3,"B":0,)j", R"j("E":-1,)j", R"j("Sub_Width":2100)j",
-        R"j("Char_Pos":9)j", R"j("timers":{"Timer1":500,"Timer2":1000,"Timer3":30,"Timer4":0})j",
+       {R"j("Choice_Jump":[0,0,0,0,0])j",
+        R"j("Flags":{"A":3,"B":0,)j",
+        R"j("E":-1,)j",
+        R"j("Sub_Width":2100)j",
+        R"j("Char_Pos":9)j",
+        R"j("timers":{"Timer1":500,"Timer2":1000,"Timer3":30,"Timer4":0})j",
         R"j("Message_Mode":{"Checked":true,"Enabled":true,"Visible":true})j",
         R"j("save":{"Checked":false,"Enabled":false,"Visible":false})j",
-        R"j("RESTART":{"Checked":false,"Enabled":false,"Visible":true})j", R"j("GAME_List":2)j",
-        R"j("Message_List(3)":2)j", R"j("sub_Image_List":0)j",
+        R"j("RESTART":{"Checked":false,"Enabled":false,"Visible":true})j",
+        R"j("GAME_List":2)j",
+        R"j("Message_List(3)":2)j",
+        R"j("sub_Image_List":0)j",
         R"j("Message(0)":{"Left":150,"Top":120,"Width":6750,"Height":345,"Visible":true,"Enabled":true,)j"
         R"j("Caption":"","ForeColor":"0x80000012","BackColor":"0x00FF0000","BackStyle":0,"MousePointer":0})j",
         R"j("Message(4)":{"Left":150,"Top":1800,"Width":6750,"Height":375,"Visible":true,"Enabled":true,)j"
         R"j("Caption":"▼",)j",
         R"j("Flag_Label(4)":{"Left":4320,"Top":0,"Width":1095,"Height":255,"Visible":true,"Enabled":true,)j"
         R"j("Caption":"E=-1",)j",
-        R"j("Page_Label":{)j", R"j("Caption":"1",)j", R"j("Type_Label":{)j",
+        R"j("Page_Label":{)j",
+        R"j("Caption":"1",)j",
+        R"j("Type_Label":{)j",
         R"j("waku":{"Left":4080,"Top":6910,"Width":7200,"Height":2250,"Visible":true,)j",
         R"j("Form1":{"Left":0,"Top":0,"Width":15360,"Height":11520,"Visible":true,)j"}) {
     EXPECT_TRUE(has(t, part)) << part;

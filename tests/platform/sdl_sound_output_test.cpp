@@ -20,7 +20,8 @@ namespace tw {
 namespace {
 
 namespace fs = std::filesystem;
-const fs::path midi = fs::path(TALLOWIND_REALDATA) / "midi", scale = midi / "jazz-soft/test-c-major-scale.mid";
+const fs::path midi = fs::path(TALLOWIND_REALDATA) / "midi",
+               scale = midi / "jazz-soft/test-c-major-scale.mid";
 const fs::path system_soundfont = "/usr/share/sounds/sf2/default-GM.sf2";
 const SoundOutputSetup no_device{.open_device = false};
 auto song(const fs::path& file) {
@@ -28,7 +29,8 @@ auto song(const fs::path& file) {
   std::ifstream(file, std::ios::binary).read(reinterpret_cast<char*>(bytes->data()), bytes->size());
   return bytes;
 }
-std::shared_ptr<const WaveSound> wave(int rate, int channels, std::vector<float> frame, std::size_t times = 1) {
+std::shared_ptr<const WaveSound> wave(int rate, int channels, std::vector<float> frame,
+                                      std::size_t times = 1) {
   auto made = std::make_shared<WaveSound>(WaveSound{rate, channels, {}});
   for (; times > 0; --times) made->samples.insert(made->samples.end(), frame.begin(), frame.end());
   return made;
@@ -37,12 +39,14 @@ std::shared_ptr<const WaveSound> wave(int rate, int channels, std::vector<float>
 std::vector<float> render(SdlSoundOutput& out, double seconds) {
   const int frames = (static_cast<int>(seconds * sound_output_rate) + 63) / 64 * 64, piece = 1000;
   std::vector<float> mix(frames * sound_output_channels, 2.0f);
-  for (int at = 0; at < frames; at += piece) out.render(&mix[at * sound_output_channels], std::min(piece, frames - at));
+  for (int at = 0; at < frames; at += piece)
+    out.render(&mix[at * sound_output_channels], std::min(piece, frames - at));
   return mix;
 }
 double rms(std::span<const float> samples, std::span<const float> minus = {}) {
   double sum = 0;
-  for (std::size_t i = 0; i < samples.size(); ++i) sum += std::pow(samples[i] - (minus.empty() ? 0 : minus[i]), 2);
+  for (std::size_t i = 0; i < samples.size(); ++i)
+    sum += std::pow(samples[i] - (minus.empty() ? 0 : minus[i]), 2);
   return std::sqrt(sum / samples.size());
 }
 float peak(std::span<const float> samples, float around = 0, std::size_t from = 0) {
@@ -66,15 +70,21 @@ class SdlSoundOutputTest : public testing::Test {
 TEST_F(SdlSoundOutputTest, SongsAreHeardThroughTheSystemSoundFontUnlessBroken) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   SdlSoundOutput out(game);  // whose device takes its share of the mix, and which closes while it plays
-  ASSERT_TRUE(out.soundfont() == system_soundfont && out.has_device()) << "scripts/setup installs timgm6mb-soundfont";
+  ASSERT_TRUE(out.soundfont() == system_soundfont && out.has_device())
+      << "scripts/setup installs timgm6mb-soundfont";
   out.play_midi("midi", nullptr);
-  // Broken files first, silent but for an idle synth's effects; then files FluidSynth would refuse but we accept.
-  for (const auto& [file, heard] : {std::pair{"empty-file", false}, {"not-a-midi-file", false},
-                                    {"corrupt-file-missing-byte", false}, {"running-status-metaevent", true},
-                                    {"non-midi-track", true}, {"illegal-message-all", true}}) {
+  // Broken files first, silent but for an idle synth's effects; then files FluidSynth would refuse but we
+  // accept.
+  for (const auto& [file, heard] : {std::pair{"empty-file", false},
+                                    {"not-a-midi-file", false},
+                                    {"corrupt-file-missing-byte", false},
+                                    {"running-status-metaevent", true},
+                                    {"non-midi-track", true},
+                                    {"illegal-message-all", true}}) {
     const auto begin = std::chrono::steady_clock::now();
     out.play_midi("midi", song(midi / "jazz-soft" / ("test-" + std::string(file) + ".mid")));
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(500));  // never waits for the device
+    EXPECT_LT(std::chrono::steady_clock::now() - begin,
+              std::chrono::milliseconds(500));  // never waits for the device
     EXPECT_TRUE(heard ? rms(render(out, 1.0)) > 0.005 : peak(render(out, 1.0)) < 1e-6f) << file;
   }
 }
@@ -86,8 +96,10 @@ TEST_F(SdlSoundOutputTest, WithoutSoundFontOrDeviceWavesAreResampledAndMixedWith
   out.play_midi("midi", song(scale));
   out.play_wave("wav", wave(sound_output_rate / 4, 1, {0.0f, 0.4f, 0.8f}));
   out.play_wave("click", wave(sound_output_rate, 2, {0.5f, -0.5f}, 20));
-  for (const auto& [channel, pop] : {std::pair{"pop", wave(sound_output_rate, 1, {1.0f}, 100)}, {"pop", nullptr},
-                                     {"rate", wave(0, 1, {0.5f})}, {"channels", wave(44100, 0, {0.5f})}})
+  for (const auto& [channel, pop] : {std::pair{"pop", wave(sound_output_rate, 1, {1.0f}, 100)},
+                                     {"pop", nullptr},
+                                     {"rate", wave(0, 1, {0.5f})},
+                                     {"channels", wave(44100, 0, {0.5f})}})
     out.play_wave(channel, pop);  // the first replaced by nothing, the others unplayable
   const std::vector<float> mix = render(out, 0.01);
   const float wav[] = {0.0f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.8f, 0.8f, 0.8f, 0.0f};
@@ -115,7 +127,8 @@ TEST_F(SdlSoundOutputTest, StopSilencesAndPlayingAgainRestartsOneSongAtATime) {
   SdlSoundOutput out(game, no_device);
   out.play_midi("midi", song(scale));
   const std::vector<float> start = render(out, 1.5);
-  out.play_midi("bgm", song(scale));  // from the start, replacing that of "midi"; traces of it stay, about -30 dB
+  out.play_midi("bgm",
+                song(scale));  // from the start, replacing that of "midi"; traces of it stay, about -30 dB
   out.stop("midi");
   EXPECT_LT(rms(render(out, 1.5), start), rms(start) / 10);
   out.play_wave("wav", wave(sound_output_rate, 1, {0.125f}, sound_output_rate));
@@ -133,10 +146,12 @@ TEST_F(SdlSoundOutputTest, StopSilencesAndPlayingAgainRestartsOneSongAtATime) {
 
 TEST_F(SdlSoundOutputTest, SoundFontsOfTheGameInSortedOrderThenThoseListedThenTheSystems) {
   const fs::path font = fs::canonical(system_soundfont), own = game / "MIDI";  // any case, as on Windows
-  const fs::path listed = game / "A-listed.sf2", system = game / "0-system.sf2";  // not sorted with the others
+  const fs::path listed = game / "A-listed.sf2",
+                 system = game / "0-system.sf2";  // not sorted with the others
   fs::create_directories(own);
   std::ofstream(own / "0-broken.sf2") << "no SoundFont";
-  for (const auto& to : {listed, system, own / "b.sf2", own / "a.Sf3", own / "0.sf3.bak"}) fs::create_symlink(font, to);
+  for (const auto& to : {listed, system, own / "b.sf2", own / "a.Sf3", own / "0.sf3.bak"})
+    fs::create_symlink(font, to);
   const SoundOutputSetup setup{.open_device = false, .system_soundfonts = {system}};
   setenv("SDL_SOUNDFONTS", ("missing.sf2::" + listed.string() + ":" + system.string()).c_str(), 1);
   EXPECT_EQ(SdlSoundOutput(game, setup).soundfont(), own / "a.Sf3");

@@ -160,7 +160,8 @@ TEST_F(SqliteStoreTest, TwoGamesSavingAtOnceLeaveOneWholeRecordAndNeverTurnARead
   pid_t games[2];
   // Games save at a player's pace, not in a tight loop; even so the two
   // overlap all the time here.
-  for (const int game : {0, 1}) games[game] = start_child([&] { keep_saving(file, game * 1000, 100, 10000); });
+  for (const int game : {0, 1})
+    games[game] = start_child([&] { keep_saving(file, game * 1000, 100, 10000); });
   SqliteStore reader(file);
   int statuses[2] = {};
   for (const int game : {0, 1}) {

@@ -30,17 +30,30 @@ bool fails_cleanly(const fs::path& file) try {
 }
 
 TEST(WaveFileTest, RealFilesLoadWithTheirLayoutOrFailCleanlyAndImaAdpcmLikeTheReference) {
-  // Channels, rate, frames. Odd ones: RIFF size 36 (pop), block alignment 0 (buzz), ending inside a frame (eof).
+  // Channels, rate, frames. Odd ones: RIFF size 36 (pop), block alignment 0 (buzz), ending inside a frame
+  // (eof).
   const std::map<std::string, std::array<int, 3>> layouts = {
-      {"abe_bubble", {1, 44100, 12648}}, {"abe_gem", {1, 11025, 1702}}, {"sndhdr", {2, 44100, 5}},
-      {"alsa-utils_Front_Center", {1, 48000, 68545}}, {"bomberclone_explode", {2, 22050, 44288}},
-      {"circuslinux_keypress", {1, 8363, 2228}}, {"circuslinux_pop", {1, 22050, 3985}},
-      {"circuslinux_splat", {1, 11025, 3675}}, {"circuslinux_teeter1", {2, 22050, 12736}},
-      {"circuslinux_wahoo", {1, 11025, 6715}}, {"lmarbles_score", {1, 22050, 576}},
-      {"lmarbles_select", {1, 22255, 1335}}, {"tuxtype_buzz", {1, 11025, 8374}}, {"tuxtype_tock", {1, 11025, 1470}},
-      {"pluck-pcm8", {2, 11025, 3307}}, {"pluck-pcm16", {2, 11025, 3307}}, {"pluck-pcm24", {2, 11025, 3307}},
-      {"pluck-pcm32", {2, 11025, 3307}}, {"test-8000Hz-le-2ch-1byteu", {2, 8000, 800}},
-      {"16bit-8kHz-1c-reaper-utf8cue", {1, 8000, 9178}}, {"test-44100Hz-le-1ch-4bytes-early-eof", {1, 44100, 236}}};
+      {"abe_bubble", {1, 44100, 12648}},
+      {"abe_gem", {1, 11025, 1702}},
+      {"sndhdr", {2, 44100, 5}},
+      {"alsa-utils_Front_Center", {1, 48000, 68545}},
+      {"bomberclone_explode", {2, 22050, 44288}},
+      {"circuslinux_keypress", {1, 8363, 2228}},
+      {"circuslinux_pop", {1, 22050, 3985}},
+      {"circuslinux_splat", {1, 11025, 3675}},
+      {"circuslinux_teeter1", {2, 22050, 12736}},
+      {"circuslinux_wahoo", {1, 11025, 6715}},
+      {"lmarbles_score", {1, 22050, 576}},
+      {"lmarbles_select", {1, 22255, 1335}},
+      {"tuxtype_buzz", {1, 11025, 8374}},
+      {"tuxtype_tock", {1, 11025, 1470}},
+      {"pluck-pcm8", {2, 11025, 3307}},
+      {"pluck-pcm16", {2, 11025, 3307}},
+      {"pluck-pcm24", {2, 11025, 3307}},
+      {"pluck-pcm32", {2, 11025, 3307}},
+      {"test-8000Hz-le-2ch-1byteu", {2, 8000, 800}},
+      {"16bit-8kHz-1c-reaper-utf8cue", {1, 8000, 9178}},
+      {"test-44100Hz-le-1ch-4bytes-early-eof", {1, 44100, 236}}};
   const auto pluck = read_wave_file(wavs / "python-testsuite/pluck-pcm16.wav");
   std::ifstream in(wavs / "wavefile/reference-decodes/ima22m.sox.s16le", std::ios::binary);
   std::vector<float> ima;
@@ -62,7 +75,8 @@ TEST(WaveFileTest, RealFilesLoadWithTheirLayoutOrFailCleanlyAndImaAdpcmLikeTheRe
     if (!layouts.contains(name)) continue;
     const auto [channels, rate, frames] = layouts.at(name);
     ++found;
-    ASSERT_TRUE(sound->channels == channels && sound->rate == rate && sound->samples.size() == 1u * frames * channels);
+    ASSERT_TRUE(sound->channels == channels && sound->rate == rate &&
+                sound->samples.size() == 1u * frames * channels);
     EXPECT_NEAR(sound->duration_ms(), 1000.0 * frames / rate, 1e-6);
     // The copies of the pluck were dithered apart by up to 6.5 steps of 16 bits; a wrong scale is far more.
     for (std::size_t i = 0; name.starts_with("pluck-pcm") && i < sound->samples.size(); ++i)
@@ -72,7 +86,8 @@ TEST(WaveFileTest, RealFilesLoadWithTheirLayoutOrFailCleanlyAndImaAdpcmLikeTheRe
 }
 
 TEST(WaveFileTest, MoreThanTwoChannelsFoldToStereoAndWhatIsNoSoundIsRefused) {
-  const fs::path temp = testing::TempDir(), scratch = temp / ("tallowind-" + std::to_string(getpid()) + ".wav");
+  const fs::path temp = testing::TempDir(),
+                 scratch = temp / ("tallowind-" + std::to_string(getpid()) + ".wav");
   std::ifstream in(wavs / "python-testsuite/pluck-pcm16.wav", std::ios::binary);
   std::string bytes(std::istreambuf_iterator<char>(in), {});
   bytes[22] = 4, bytes[34] = 8;  // the same blocks as 8-bit samples of four channels
@@ -80,8 +95,9 @@ TEST(WaveFileTest, MoreThanTwoChannelsFoldToStereoAndWhatIsNoSoundIsRefused) {
   const auto folded = read_wave_file(scratch);
   EXPECT_TRUE(folded->channels == 2 && folded->samples.size() == 2 * 3307u);
   fs::resize_file(scratch, (std::uintmax_t{64} << 20) + 1);  // sparse: costs no disk
-  for (const fs::path& file : {scratch, temp, temp / "missing.wav", wavs / "../midi/jazz-soft/test-empty-file.mid",
-                               wavs / "../midi/jazz-soft/test-c-major-scale.mid"})
+  for (const fs::path& file :
+       {scratch, temp, temp / "missing.wav", wavs / "../midi/jazz-soft/test-empty-file.mid",
+        wavs / "../midi/jazz-soft/test-c-major-scale.mid"})
     EXPECT_TRUE(fails_cleanly(file)) << file;
   fs::remove(scratch);
 }

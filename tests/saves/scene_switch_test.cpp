@@ -32,8 +32,8 @@ TEST_F(Scenes, NextFileLoadsTheNextSceneWithoutPresentingItsFirstRecord) {
   game.write_lines("scene/scene1.gst",
                    TestGame::scene_of({record(U"NORMAL"), record(U"NEXT_FILE", U"a.bmp<0,0>"), record(U"END"),
                                        record(U"END"), record(U"END")}));
-  game.write_lines("scene/scene2.gst", TestGame::scene_of({record(U"NORMAL", U"b.bmp<0,0>"),
-                                                           record(U"NORMAL", U"", U"二の一")}));
+  game.write_lines("scene/scene2.gst",
+                   TestGame::scene_of({record(U"NORMAL", U"b.bmp<0,0>"), record(U"NORMAL", U"", U"二の一")}));
   engine.start().wait(100).click(ControlId::image1).wait(100);
   Form1& form = engine.form();
   step();
@@ -64,8 +64,8 @@ TEST_F(Scenes, NextFileInDebugModeStopsTheScene) {
 }
 
 TEST_F(Scenes, ReturnsToTheTitleWithTheFlagsCleared) {
-  game.write_lines("scene/scene1.gst",
-                   TestGame::scene_of({record(U"NORMAL"), record(U"FLAG<Z=3>"), record(U"NORMAL"), record(U"END")}));
+  game.write_lines("scene/scene1.gst", TestGame::scene_of({record(U"NORMAL"), record(U"FLAG<Z=3>"),
+                                                           record(U"NORMAL"), record(U"END")}));
   engine.start().wait(100).click(ControlId::image1).wait(100);
   step();
   Form1& form = engine.form();
@@ -85,7 +85,8 @@ TEST_F(Scenes, KeepsExactlyOneTextModeChecked) {
   game.write_lines("scene/scene1.gst", TestGame::scene_of({record(U"END")}));
   engine.start();
   Form1& form = engine.form();
-  for (const char* item : {"Message_Mode", "Message_Mode_standard", "Message_Mode_standard", "Message_Mode"}) {
+  for (const char* item :
+       {"Message_Mode", "Message_Mode_standard", "Message_Mode_standard", "Message_Mode"}) {
     engine.click(ControlId::image1, 0, kRightButton).choose(item);
     const bool standard = std::string(item) == "Message_Mode_standard";
     EXPECT_EQ(form.Message_Mode_standard.Checked, standard) << item;
@@ -98,10 +99,14 @@ TEST_F(Scenes, EndsTheGameFromTheMenuAfterClosingTheChannels) {
   engine.start().click(ControlId::image1, 0, kRightButton).choose("END_GAME");
   EXPECT_TRUE(engine.ended());
   const std::string trace = engine.trace();
-  EXPECT_TRUE(trace.ends_with(R"({"t":0,"mci":"close midi","rc":263,"reply":""})" "\n"
-                              R"({"t":0,"mci":"close wav","rc":263,"reply":""})" "\n"
-                              R"({"t":0,"mci":"close Click","rc":263,"reply":""})" "\n"
-                              R"({"t":0,"end":"END_GAME"})" "\n"))
+  EXPECT_TRUE(trace.ends_with(R"({"t":0,"mci":"close midi","rc":263,"reply":""})"
+                              "\n"
+                              R"({"t":0,"mci":"close wav","rc":263,"reply":""})"
+                              "\n"
+                              R"({"t":0,"mci":"close Click","rc":263,"reply":""})"
+                              "\n"
+                              R"({"t":0,"end":"END_GAME"})"
+                              "\n"))
       << trace;
 }
 

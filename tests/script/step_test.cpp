@@ -7,7 +7,8 @@
 namespace tw::test {
 namespace {
 
-constexpr char32_t kStepMessage[] = U"次のシーンの情報を読みこもうとしましたが原因不明のエラーが発生しました。";
+constexpr char32_t kStepMessage[] =
+    U"次のシーンの情報を読みこもうとしましたが原因不明のエラーが発生しました。";
 
 // A normal-mode game of these records; play starts with a click on the title.
 class Play : public ::testing::Test {
@@ -188,7 +189,8 @@ TEST_F(Play, FailsEachMalformedLineWithItsMessage) {
     Engine engine(game);
     engine.start().wait(100).click(ControlId::image1).wait(100).click(ControlId::Window).wait(100);
     EXPECT_NE(engine.trace().find("\"error\":\"" + to_utf8(c.message) + "\""), std::string::npos)
-        << to_utf8(c.type) << "\n" << engine.trace();
+        << to_utf8(c.type) << "\n"
+        << engine.trace();
     EXPECT_TRUE(engine.ended());
   }
 }

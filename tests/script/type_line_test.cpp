@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "script/type_line.h"
+
+#include <gtest/gtest.h>
 
 namespace tw {
 namespace {

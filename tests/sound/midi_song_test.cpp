@@ -81,13 +81,18 @@ Bytes rmid(const Bytes& chunks) { return chunk("RIFF", Bytes{'R', 'M', 'I', 'D'}
 
 // Durations are mido's; tick counts, where known, do not come from this reader either.
 TEST(MidiSongRealFiles, LengthsAgreeWithMido) {
-  const struct { const char* file; int division; std::int64_t ticks; double seconds; } cases[] = {
-      {"tonejs-piano-midi-de/bach_846.mid", 480, 134400, 296.67},    // 358 tempo changes
-      {"openmsx/midnight_snow_run.mid", 480, -1, 139.14},            // 65 tempo changes, 7 tracks
-      {"tonejs-piano-midi-de/bach_format0.mid", 96, 13344, 69.50},   // format 0, no tempo
-      {"planetblupi/music000.mid", 120, -1, 1672.06},                // channel pressure
-      {"jazz-soft/test-non-midi-track.mid", 96, 768, 4.0},           // a foreign chunk first
-      {"jazz-soft/test-illegal-message-all.mid", 96, 768, 4.0},      // system messages F1 to FE
+  const struct {
+    const char* file;
+    int division;
+    std::int64_t ticks;
+    double seconds;
+  } cases[] = {
+      {"tonejs-piano-midi-de/bach_846.mid", 480, 134400, 296.67},   // 358 tempo changes
+      {"openmsx/midnight_snow_run.mid", 480, -1, 139.14},           // 65 tempo changes, 7 tracks
+      {"tonejs-piano-midi-de/bach_format0.mid", 96, 13344, 69.50},  // format 0, no tempo
+      {"planetblupi/music000.mid", 120, -1, 1672.06},               // channel pressure
+      {"jazz-soft/test-non-midi-track.mid", 96, 768, 4.0},          // a foreign chunk first
+      {"jazz-soft/test-illegal-message-all.mid", 96, 768, 4.0},     // system messages F1 to FE
       {"jazz-soft/test-running-status-metaevent.mid", 96, 768, 4.0},
       {"jazz-soft/test-running-status-sysex.mid", 96, 768, 4.0},
   };
@@ -95,7 +100,9 @@ TEST(MidiSongRealFiles, LengthsAgreeWithMido) {
     SCOPED_TRACE(c.file);
     const MidiSong song = MidiSong::parse(read_file(c.file));
     EXPECT_EQ(song.division(), c.division);
-    if (c.ticks >= 0) { EXPECT_EQ(song.length_ticks(), c.ticks); }
+    if (c.ticks >= 0) {
+      EXPECT_EQ(song.length_ticks(), c.ticks);
+    }
     EXPECT_NEAR(song.duration_ms(), c.seconds * 1000, 50);
     expect_consistent(song);
   }
@@ -110,8 +117,14 @@ TEST(MidiSongFiles, AreRefusedWithTheCauseOrReadWithTheirTempo) {
   const auto raw = [](const Bytes& body) { return smf({Track{body}}); };
   Bytes plain = smf({note}), header_5 = plain, header_64 = plain, huge = rmid(chunk("data", plain, true));
   header_5[7] = 5, header_64[7] = 64, huge[19] = 0x7F;  // the data chunk claims more than the file holds
-  const struct { const char* name; Bytes file; const char* result; std::int64_t ticks = 96; double ms = 500;
-                 std::vector<std::pair<double, long>> positions = {}; } cases[] = {
+  const struct {
+    const char* name;
+    Bytes file;
+    const char* result;
+    std::int64_t ticks = 96;
+    double ms = 500;
+    std::vector<std::pair<double, long>> positions = {};
+  } cases[] = {
       {"text", read_file("jazz-soft/test-not-a-midi-file.mid"), not_midi},
       {"header of 5 bytes", header_5, not_midi},
       {"header past the file", header_64, truncated},
@@ -138,18 +151,38 @@ TEST(MidiSongFiles, AreRefusedWithTheCauseOrReadWithTheirTempo) {
       {"tempo 0 ignored", smf({Track().tempo(0, 0).end(96)}), read},
       {"RMID", rmid(chunk("LIST", {'I', 'N', 'F'}, true) + chunk("data", plain, true)), read},
       {"RMID data past the file", huge, read},
-      {"faster mid-song", smf({Track().tempo(0, 500000).note(0).tempo(384, 250000).end(384)}), read, 768,
-       3000, {{-5, 0}, {NAN, 0}, {499.9, 3}, {500, 4}, {2062.5, 17}, {2999.9, 31}, {INFINITY, 32}}},
-      {"later track wins", smf({Track().tempo(0, 1000000).end(96), Track().tempo(0, 250000).end(0)}, 1),
-       read, 96, 250, {{62.5, 1}, {125, 2}, {249, 3}}},
-      {"99 sixteenths at 8249.99175 ms, a hair less as a double", smf({Track().tempo(0, 333333).end(5760)}),
-       read, 5760, 19999.98, {{8249.99, 98}, {8249.99175, 99}}},
+      {"faster mid-song",
+       smf({Track().tempo(0, 500000).note(0).tempo(384, 250000).end(384)}),
+       read,
+       768,
+       3000,
+       {{-5, 0}, {NAN, 0}, {499.9, 3}, {500, 4}, {2062.5, 17}, {2999.9, 31}, {INFINITY, 32}}},
+      {"later track wins",
+       smf({Track().tempo(0, 1000000).end(96), Track().tempo(0, 250000).end(0)}, 1),
+       read,
+       96,
+       250,
+       {{62.5, 1}, {125, 2}, {249, 3}}},
+      {"99 sixteenths at 8249.99175 ms, a hair less as a double",
+       smf({Track().tempo(0, 333333).end(5760)}),
+       read,
+       5760,
+       19999.98,
+       {{8249.99, 98}, {8249.99175, 99}}},
       {"a hair before its end, rounded past the last sixteenth",
        smf({Track().tempo(0, 4919396).tempo(247857808, 13599504).tempo(229172829, 2).end(96408367)}, 0, 7),
-       read, 573439004, 619421100962.50269, {{619421100962.50256, 327679430}}},
+       read,
+       573439004,
+       619421100962.50269,
+       {{619421100962.50256, 327679430}}},
       {"four years of wild tempos, not stopping short of its end",
-       smf({Track().tempo(242347350, 11021226).tempo(150032225, 8658492).tempo(229299630, 4968237)
-                .end(212115085)}, 0, 35), read, 833794290, 137541135986.313},
+       smf({Track()
+                .tempo(242347350, 11021226)
+                .tempo(150032225, 8658492)
+                .tempo(229299630, 4968237)
+                .end(212115085)},
+           0, 35),
+       read, 833794290, 137541135986.313},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

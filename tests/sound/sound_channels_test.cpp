@@ -27,7 +27,8 @@ class SoundGame : public ::testing::Test {
  protected:
   void write(const std::u32string& music, const std::u32string& effect) {
     game.write_lines("scene/main.gst", TestGame::settings({}));
-    game.write_lines("scene/scene1.gst", {U"0", U"", U"END", U"", U"", effect, music, U"", U"", U"", U"", U""});
+    game.write_lines("scene/scene1.gst",
+                     {U"0", U"", U"END", U"", U"", effect, music, U"", U"", U"", U"", U""});
     fs::create_directories(game.root() / "midi");
     fs::create_directories(game.root() / "wave");
     fs::copy_file(kScale, game.root() / "midi/scale.mid");
@@ -42,10 +43,10 @@ TEST_F(SoundGame, StartsTheMusicAndSchedulesTheEffectAtThePresentation) {
   write(U"scale.mid", U"tock.wav");
   Engine engine(game);
   engine.start();
-  const std::string expected = mci(0, "close midi", 263) +
-                               mci(0, "open \"" + path("\\midi\\scale.mid") + "\" type sequencer alias midi", 0) +
-                               mci(0, "play midi", 0) + mci(0, "status midi length", 0, "32") +
-                               mci(0, "close wav", 263);
+  const std::string expected =
+      mci(0, "close midi", 263) +
+      mci(0, "open \"" + path("\\midi\\scale.mid") + "\" type sequencer alias midi", 0) +
+      mci(0, "play midi", 0) + mci(0, "status midi length", 0, "32") + mci(0, "close wav", 263);
   EXPECT_EQ(engine.trace(), expected);
   EXPECT_EQ(engine.form().Midi_Length, 32);
   EXPECT_EQ(engine.form().Midi_Name, U"scale.mid");
@@ -82,7 +83,8 @@ TEST_F(SoundGame, ASecondPresentationWithinTheSecondTakesTheEffectsPlace) {
   engine.start().wait(300).click(ControlId::image1).wait(2000);
   const std::string trace = engine.trace();
   EXPECT_EQ(trace.find("none.wav"), std::string::npos) << "the first record's effect never plays";
-  EXPECT_NE(trace.find(mci(1300, "open \"" + path("\\wave\\tock.wav") + "\"  alias wav", 0)), std::string::npos)
+  EXPECT_NE(trace.find(mci(1300, "open \"" + path("\\wave\\tock.wav") + "\"  alias wav", 0)),
+            std::string::npos)
       << trace;
 }
 
@@ -115,12 +117,15 @@ TEST_F(SoundGame, AMissingSongStopsNothingAndIsNeverRepeated) {
 TEST_F(SoundGame, ASongLongerThanSixteenBitsFailsThePresentation) {
   write(U"long.mid", U"");
   // One track whose End of Track comes 10000 quarter notes in: 40000 sixteenths.
-  game.write_bytes("midi/long.mid", std::string("MThd\0\0\0\6\0\0\0\1\0\1MTrk\0\0\0\5\xCE\x10\xFF\x2F\0", 27));
+  game.write_bytes("midi/long.mid",
+                   std::string("MThd\0\0\0\6\0\0\0\1\0\1MTrk\0\0\0\5\xCE\x10\xFF\x2F\0", 27));
   Engine engine(game);
   engine.start();
   EXPECT_NE(engine.trace().find(R"("reply":"40000"})"), std::string::npos) << engine.trace();
-  EXPECT_NE(engine.trace().find(R"({"t":0,"error":"シーンの表示中に原因不明のエラーが発生しました。","title":"エラーの発生"})"),
-            std::string::npos);
+  EXPECT_NE(
+      engine.trace().find(
+          R"({"t":0,"error":"シーンの表示中に原因不明のエラーが発生しました。","title":"エラーの発生"})"),
+      std::string::npos);
 }
 
 TEST_F(SoundGame, BlinksTheMarkOffButNotOnWhileTheTextIsRevealed) {

@@ -1,10 +1,10 @@
 #include "support/test_game.h"
 
-#include <atomic>
-#include <fstream>
-
-#include <cstdlib>
 #include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
 
 #include "data/number.h"
 #include "platform/media/sdl_pictures.h"
@@ -82,7 +82,8 @@ void TestGame::write_bmp(const std::string& relative, const Image& image) {
   write_bytes(relative, bmp);
 }
 
-std::vector<std::u32string> TestGame::settings(std::initializer_list<std::pair<int, std::u32string>> changes) {
+std::vector<std::u32string> TestGame::settings(
+    std::initializer_list<std::pair<int, std::u32string>> changes) {
   std::vector<std::u32string> lines(13);
   lines[0] = U"テストゲーム";
   for (const auto& [line, text] : changes) lines.at(static_cast<std::size_t>(line)) = text;
@@ -92,10 +93,9 @@ std::vector<std::u32string> TestGame::settings(std::initializer_list<std::pair<i
 std::vector<std::u32string> TestGame::scene(const std::vector<std::u32string>& type_lines) {
   std::vector<std::u32string> lines{decimal_text(static_cast<long long>(type_lines.size()) - 1)};
   for (std::size_t i = 0; i < type_lines.size(); ++i) {
-    const std::vector<std::u32string> record{U"-- " + decimal_text(static_cast<long long>(i)),
-                                             type_lines[i], U"", U"", U"", U"",
-                                             U"メッセージ" + decimal_text(static_cast<long long>(i)),
-                                             U"", U"", U"", U""};
+    const std::vector<std::u32string> record{
+        U"-- " + decimal_text(static_cast<long long>(i)),        type_lines[i], U"", U"", U"", U"",
+        U"メッセージ" + decimal_text(static_cast<long long>(i)), U"",           U"", U"", U""};
     lines.insert(lines.end(), record.begin(), record.end());
   }
   return lines;
@@ -104,7 +104,7 @@ std::vector<std::u32string> TestGame::scene(const std::vector<std::u32string>& t
 std::vector<std::u32string> TestGame::scene_of(const std::vector<Record>& records) {
   std::vector<std::u32string> lines{decimal_text(static_cast<long long>(records.size()) - 1)};
   for (const Record& r : records) {
-    const std::vector<std::u32string> record{U"", r.type, r.image, r.sub, r.wav, r.midi,
+    const std::vector<std::u32string> record{U"",        r.type,     r.image,    r.sub,      r.wav, r.midi,
                                              r.lines[0], r.lines[1], r.lines[2], r.lines[3], U""};
     lines.insert(lines.end(), record.begin(), record.end());
   }

@@ -1,15 +1,15 @@
-#include <gtest/gtest.h>
-
 #include "window/geometry.h"
+
+#include <gtest/gtest.h>
 
 namespace tw {
 namespace {
 
 TEST(Geometry, RoundsTwipsToPixelsWithHalvesToEven) {
   EXPECT_EQ(to_pixels(2160), 144);
-  EXPECT_EQ(to_pixels(22.5), 2);   // 1.5 pixels
-  EXPECT_EQ(to_pixels(37.5), 2);   // 2.5 pixels
-  EXPECT_EQ(to_pixels(52.5), 4);   // 3.5 pixels
+  EXPECT_EQ(to_pixels(22.5), 2);  // 1.5 pixels
+  EXPECT_EQ(to_pixels(37.5), 2);  // 2.5 pixels
+  EXPECT_EQ(to_pixels(52.5), 4);  // 3.5 pixels
   EXPECT_EQ(to_pixels(-22.5), -2);
   EXPECT_EQ(to_pixels(20), 1);
 }

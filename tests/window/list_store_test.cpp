@@ -1,7 +1,8 @@
+#include "window/list_store.h"
+
 #include <gtest/gtest.h>
 
 #include "window/failure.h"
-#include "window/list_store.h"
 
 namespace tw {
 namespace {

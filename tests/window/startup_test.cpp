@@ -94,7 +94,8 @@ TEST(StartUp, AShortSettingsFileLeavesEveryLaterSettingEmpty) {
 
 TEST(StartUp, LoadsCursorsAndTheFramePictureFromTheInterfaceFolder) {
   TestGame game;
-  game.write_normal_game(TestGame::settings({{3, U"Frame.bmp"}, {8, U"hand.bmp"}, {9, U"pen.bmp"}}), {U"END"});
+  game.write_normal_game(TestGame::settings({{3, U"Frame.bmp"}, {8, U"hand.bmp"}, {9, U"pen.bmp"}}),
+                         {U"END"});
   game.write_bmp("image3/frame.bmp", solid(480, 150, 0x123456));
   game.write_bmp("image3/hand.bmp", solid(32, 32, 0xFFFFFF));
   game.write_bmp("image3/pen.bmp", solid(16, 16, 0));

@@ -10,14 +10,16 @@ namespace {
 // block so that it keeps its size against the scaled screen; the hotspot is
 // the picture's top-left corner.
 SdlCursor cursor_of(const Control& control, int factor) {
-  if (control.MousePointer != kCustomMousePointer || !control.MouseIcon || control.MouseIcon->empty()) return {};
+  if (control.MousePointer != kCustomMousePointer || !control.MouseIcon || control.MouseIcon->empty())
+    return {};
   const Image& picture = *control.MouseIcon;
   SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, picture.width * factor, picture.height * factor, 32,
                                                     SDL_PIXELFORMAT_ARGB8888));
   if (!surface) return {};
   for (int y = 0; y < surface->h; ++y) {
     auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
-    for (int x = 0; x < surface->w; ++x) row[x] = 0xFF000000u | (picture.at(x / factor, y / factor) & 0xFFFFFFu);
+    for (int x = 0; x < surface->w; ++x)
+      row[x] = 0xFF000000u | (picture.at(x / factor, y / factor) & 0xFFFFFFu);
   }
   return SdlCursor(SDL_CreateColorCursor(surface.get(), 0, 0));
 }

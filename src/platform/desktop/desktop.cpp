@@ -46,8 +46,8 @@ int run_desktop(const DesktopOptions& options, MediaLibraries media) {
   SdlSoundOutput sound(options.game_folder);
   MciInterpreter commands(game, clock, media.sounds, sound);
   SqliteStore settings(default_settings_file());
-  Platform platform{screen,         clock,       screen, screen, commands, settings,
-                    media.pictures, media.fonts, game,   {options.program_name}};
+  Platform platform{screen,   clock,          screen,      screen, commands,
+                    settings, media.pictures, media.fonts, game,   {options.program_name}};
   Form1 form(platform);
   try {
     run_event_loop(form, screen, media.fonts, clock);

@@ -37,8 +37,8 @@ DesktopScreen::DesktopScreen(bool windowed, Fonts& fonts)
               SDL_WINDOW_HIDDEN | (windowed ? 0u : SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP)) {}
 
 ScreenMetrics DesktopScreen::metrics() const {
-  return {long(scale_.engine_width) * kTwipsPerPixel, long(scale_.engine_height) * kTwipsPerPixel, kTwipsPerPixel,
-          kTwipsPerPixel};
+  return {long(scale_.engine_width) * kTwipsPerPixel, long(scale_.engine_height) * kTwipsPerPixel,
+          kTwipsPerPixel, kTwipsPerPixel};
 }
 
 void DesktopScreen::set_window_pos_topmost(int width_px, int height_px) {

@@ -16,9 +16,12 @@ namespace {
 
 int button_of(Uint8 sdl_button) {
   switch (sdl_button) {
-    case SDL_BUTTON_RIGHT: return kRightButton;
-    case SDL_BUTTON_MIDDLE: return kMiddleButton;
-    default: return kLeftButton;
+    case SDL_BUTTON_RIGHT:
+      return kRightButton;
+    case SDL_BUTTON_MIDDLE:
+      return kMiddleButton;
+    default:
+      return kLeftButton;
   }
 }
 
@@ -34,9 +37,9 @@ class EventLoop {
       const std::optional<int> timer = run_due_timers();
       show();
       // Sleeps until the next event or, while a timer runs, its next tick.
-      const int wait_ms =
-          timer ? static_cast<int>(std::clamp<std::int64_t>(form_.timer(*timer).due - clock_.now_ms(), 1, 1 << 30))
-                : -1;
+      const int wait_ms = timer ? static_cast<int>(std::clamp<std::int64_t>(
+                                      form_.timer(*timer).due - clock_.now_ms(), 1, 1 << 30))
+                                : -1;
       SDL_Event event;
       if (wait_ms < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, wait_ms)) handle(event);
     }

@@ -47,7 +47,8 @@ void ImageWindow::present(const Image& image, int factor) {
   if (changed.width <= 0) return;
   // The image's words are SDL's RGB888 layout, so SDL reads them in place.
   SdlSurface source(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Pixel*>(image.pixels.data()), image.width,
-                                                       image.height, 32, image.width * 4, SDL_PIXELFORMAT_RGB888));
+                                                       image.height, 32, image.width * 4,
+                                                       SDL_PIXELFORMAT_RGB888));
   if (!source) return;
   if (whole) SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
   SDL_Rect from{changed.x, changed.y, changed.width, changed.height};

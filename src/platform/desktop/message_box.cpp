@@ -36,7 +36,8 @@ BoxLayout lay_out_box(Fonts& fonts, TextView message) {
   box.lines = wrap_text(fonts, kBoxFont, message, kMaxTextWidth);
   box.line_height = measure_text(fonts, kBoxFont, U"あ").height + kLineGap;
   int text_width = 0;
-  for (const Text& line : box.lines) text_width = std::max(text_width, measure_text(fonts, kBoxFont, line).width);
+  for (const Text& line : box.lines)
+    text_width = std::max(text_width, measure_text(fonts, kBoxFont, line).width);
   const int text_height = box.line_height * static_cast<int>(box.lines.size());
   const int text_x = kMargin + kIconSize + kMargin;
   box.width = std::max(kMinimumWidth, text_x + text_width + kMargin);
@@ -174,8 +175,8 @@ std::vector<Text> wrap_text(Fonts& fonts, const FontSpec& font, TextView message
 
 ImageWindow show_message_box(Fonts& fonts, TextView title, TextView message) {
   const BoxLayout box = lay_out_box(fonts, message);
-  ImageWindow window(to_utf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, box.width, box.height,
-                     SDL_WINDOW_SHOWN | SDL_WINDOW_ALWAYS_ON_TOP);
+  ImageWindow window(to_utf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, box.width,
+                     box.height, SDL_WINDOW_SHOWN | SDL_WINDOW_ALWAYS_ON_TOP);
   SDL_RaiseWindow(window.window());
   window.present(draw_box(fonts, box, false), 1);
   run_box(window, box, fonts);

@@ -9,9 +9,9 @@ namespace tw {
 namespace {
 
 const FontSpec kMenuFont{U"ＭＳ Ｐ明朝", 9.0, false};
-constexpr int kEdge = 3;            // the raised edge and one pixel of face
-constexpr int kCheckColumn = 18;    // left of the caption: the check mark
-constexpr int kArrowColumn = 20;    // right of the caption: the submenu arrow
+constexpr int kEdge = 3;          // the raised edge and one pixel of face
+constexpr int kCheckColumn = 18;  // left of the caption: the check mark
+constexpr int kArrowColumn = 20;  // right of the caption: the submenu arrow
 constexpr int kMinimumRowHeight = 17;
 constexpr int kRowPadding = 6;
 constexpr int kSubmenuOverlap = 3;  // a submenu covers its menu's edge
@@ -75,8 +75,8 @@ void PopupMenu::open_submenu(int row) {
   }
   if (rows.empty()) return;
   const Rect& parent = panels_[0].rect;
-  panels_.push_back(lay_out(rows, parent.x + parent.width - kSubmenuOverlap, panels_[0].rows[row].rect.y - kEdge,
-                            parent.x + kSubmenuOverlap));
+  panels_.push_back(lay_out(rows, parent.x + parent.width - kSubmenuOverlap,
+                            panels_[0].rows[row].rect.y - kEdge, parent.x + kSubmenuOverlap));
 }
 
 PopupMenu::Hit PopupMenu::hit(int x, int y) const {
@@ -169,7 +169,8 @@ void PopupMenu::draw_panel(Image& screen, const Panel& panel) const {
     const int text_y = row.rect.y + (row.rect.height - size.height) / 2;
     const int mark_y = row.rect.y + (row.rect.height - 7) / 2;
     // Greyed captions are etched: a white copy one pixel down and right.
-    if (!item.Enabled && !lit) draw_text(screen, fonts_, kMenuFont, item.Caption, text_x + 1, text_y + 1, kHighlightWhite);
+    if (!item.Enabled && !lit)
+      draw_text(screen, fonts_, kMenuFont, item.Caption, text_x + 1, text_y + 1, kHighlightWhite);
     draw_text(screen, fonts_, kMenuFont, item.Caption, text_x, text_y, ink);
     if (item.Checked) draw_check_mark(screen, row.rect.x + 6, mark_y, ink);
     if (row.opens_submenu) draw_submenu_arrow(screen, row.rect.x + row.rect.width - 12, mark_y, ink);

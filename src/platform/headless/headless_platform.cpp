@@ -8,9 +8,12 @@ constexpr int kTwipsPerPixel = 15;
 
 const char* end_word(EndReason reason) {
   switch (reason) {
-    case EndReason::Failure: return "failure";
-    case EndReason::EndGame: return "END_GAME";
-    case EndReason::Closed: return "closed";
+    case EndReason::Failure:
+      return "failure";
+    case EndReason::EndGame:
+      return "END_GAME";
+    case EndReason::Closed:
+      return "closed";
   }
   return "failure";
 }

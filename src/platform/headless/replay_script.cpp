@@ -7,8 +7,8 @@ namespace tw {
 
 namespace {
 
-constexpr std::string_view kMenuItems[] = {"Message_Mode_standard", "Message_Mode", "RESTART",
-                                           "Load", "save", "END_GAME"};
+constexpr std::string_view kMenuItems[] = {
+    "Message_Mode_standard", "Message_Mode", "RESTART", "Load", "save", "END_GAME"};
 
 std::vector<std::string> words_of(std::string_view line) {
   std::vector<std::string> words;

@@ -14,8 +14,8 @@ HeadlessSession::HeadlessSession(const SessionOptions& options, MediaLibraries m
       media_(game_, clock_, media.sounds, silence_),
       traced_media_(media_, trace_, clock_),
       settings_(default_settings_file()),
-      platform_{screen_,         clock_,    dialogs_,       dialogs_,    traced_media_,
-                settings_,       media.pictures, media.fonts, game_, {options.program_name}},
+      platform_{screen_,   clock_,         dialogs_,    dialogs_, traced_media_,
+                settings_, media.pictures, media.fonts, game_,    {options.program_name}},
       form_(platform_) {}
 
 void HeadlessSession::start() {
@@ -66,7 +66,8 @@ void HeadlessSession::run_command(const ChooseCommand& choose) {
   MenuItem* item = menu_item(choose.item);
   const bool taken = dialogs_.menu_open() && item && item->Visible && item->Enabled;
   dialogs_.close_menu();
-  trace_.write(clock_.now_ms(), JsonObject().field("choose", std::string_view(choose.item)).field("taken", taken));
+  trace_.write(clock_.now_ms(),
+               JsonObject().field("choose", std::string_view(choose.item)).field("taken", taken));
   if (taken) form_.menu_click(*item);
 }
 

@@ -3,10 +3,10 @@
 #include <ostream>
 
 #include "platform/headless/headless_platform.h"
-#include "platform/mci_interpreter.h"
-#include "platform/sqlite_store.h"
 #include "platform/headless/replay_script.h"
 #include "platform/headless/trace.h"
+#include "platform/mci_interpreter.h"
+#include "platform/sqlite_store.h"
 #include "window/form1.h"
 
 namespace tw {

@@ -99,7 +99,8 @@ std::string menu(const Form1& form) {
 
 std::string lists(const Form1& form) {
   JsonObject json;
-  for (const auto& [name, store] : form.list_stores()) json.field(name, static_cast<long long>(store->count()));
+  for (const auto& [name, store] : form.list_stores())
+    json.field(name, static_cast<long long>(store->count()));
   return json.str();
 }
 
@@ -108,15 +109,15 @@ std::string lists(const Form1& form) {
 std::string state_json(const Form1& form) {
   JsonObject json;
   const std::pair<const char*, std::int16_t> numbers_by_name[] = {
-      {"Line_No", form.Line_No},         {"Scene_No", form.Scene_No},
-      {"Debug_Mode", form.Debug_Mode},   {"Choice_Wait", form.Choice_Wait},
+      {"Line_No", form.Line_No},           {"Scene_No", form.Scene_No},
+      {"Debug_Mode", form.Debug_Mode},     {"Choice_Wait", form.Choice_Wait},
       {"Choice_Hover", form.Choice_Hover}, {"Jump_Work", form.Jump_Work},
-      {"Char_Pos", form.Char_Pos},       {"Wav_Request", form.Wav_Request},
+      {"Char_Pos", form.Char_Pos},         {"Wav_Request", form.Wav_Request},
       {"Text_Running", form.Text_Running}, {"Reveal_Line", form.Reveal_Line},
-      {"Reveal_Char", form.Reveal_Char}, {"Sub_Width", form.Sub_Width},
-      {"Sub_Height", form.Sub_Height},   {"Image_X", form.Image_X},
-      {"Image_Y", form.Image_Y},         {"Image_Count", form.Image_Count},
-      {"Image_Time", form.Image_Time},   {"Midi_Length", form.Midi_Length}};
+      {"Reveal_Char", form.Reveal_Char},   {"Sub_Width", form.Sub_Width},
+      {"Sub_Height", form.Sub_Height},     {"Image_X", form.Image_X},
+      {"Image_Y", form.Image_Y},           {"Image_Count", form.Image_Count},
+      {"Image_Time", form.Image_Time},     {"Midi_Length", form.Midi_Length}};
   for (const auto& [name, value] : numbers_by_name) json.field(name, static_cast<int>(value));
   json.raw("Choice_Jump", numbers(form.Choice_Jump));
   json.raw("Flags", flags(form));

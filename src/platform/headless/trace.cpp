@@ -10,11 +10,21 @@ std::string json_string(std::string_view utf8_text) {
   for (const char c : utf8_text) {
     const auto byte = static_cast<unsigned char>(c);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (byte < 0x20) {
           char escaped[8];
@@ -77,8 +87,10 @@ JsonObject& JsonObject::raw(std::string_view name, std::string_view json) {
 void Trace::write(std::int64_t now_ms, const JsonObject& object) {
   const std::string fields = object.str();
   out_ << "{\"t\":" << now_ms;
-  if (fields.size() > 2) out_ << ',' << fields.substr(1);
-  else out_ << '}';
+  if (fields.size() > 2)
+    out_ << ',' << fields.substr(1);
+  else
+    out_ << '}';
   out_ << '\n';
   out_.flush();
 }

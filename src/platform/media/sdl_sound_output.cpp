@@ -53,7 +53,8 @@ using PlayerPtr = std::unique_ptr<fluid_player_t, PlayerDelete>;
 // are worth a line there.
 void quiet_fluidsynth_log() {
   static const bool quiet = [] {
-    for (const int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG}) fluid_set_log_function(level, nullptr, nullptr);
+    for (const int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
+      fluid_set_log_function(level, nullptr, nullptr);
     return true;
   }();
   static_cast<void>(quiet);
@@ -211,7 +212,8 @@ struct SdlSoundOutput::Mixer {
   static void audio_callback(void* mixer, Uint8* stream, int bytes);
 };
 
-void SdlSoundOutput::Mixer::load_synth(const fs::path& game_folder, const std::vector<fs::path>& system_soundfonts) {
+void SdlSoundOutput::Mixer::load_synth(const fs::path& game_folder,
+                                       const std::vector<fs::path>& system_soundfonts) {
   std::vector<fs::path> candidates = game_soundfonts(game_folder);
   for (fs::path& file : listed_soundfonts()) candidates.push_back(std::move(file));
   candidates.insert(candidates.end(), system_soundfonts.begin(), system_soundfonts.end());
@@ -277,7 +279,8 @@ void SdlSoundOutput::Mixer::mix(float* out, int frames) {
   if (frames <= 0) return;
   const std::size_t count = static_cast<std::size_t>(frames) * sound_output_channels;
   if (player || synth_tail > 0) {
-    fluid_synth_write_float(synth.get(), frames, out, 0, sound_output_channels, out, 1, sound_output_channels);
+    fluid_synth_write_float(synth.get(), frames, out, 0, sound_output_channels, out, 1,
+                            sound_output_channels);
     if (!player) synth_tail -= frames;
   } else {
     std::fill_n(out, count, 0.0f);
@@ -293,7 +296,8 @@ void SdlSoundOutput::Mixer::audio_callback(void* mixer, Uint8* stream, int bytes
   static_cast<Mixer*>(mixer)->mix(reinterpret_cast<float*>(stream), bytes / frame_bytes);
 }
 
-SdlSoundOutput::SdlSoundOutput(const fs::path& game_folder, SoundOutputSetup setup) : mixer_(std::make_unique<Mixer>()) {
+SdlSoundOutput::SdlSoundOutput(const fs::path& game_folder, SoundOutputSetup setup)
+    : mixer_(std::make_unique<Mixer>()) {
   quiet_fluidsynth_log();
   mixer_->load_synth(game_folder, setup.system_soundfonts);
   if (setup.open_device) mixer_->open_device();
@@ -301,7 +305,8 @@ SdlSoundOutput::SdlSoundOutput(const fs::path& game_folder, SoundOutputSetup set
 
 SdlSoundOutput::~SdlSoundOutput() = default;
 
-void SdlSoundOutput::play_midi(std::string_view channel, std::shared_ptr<const std::vector<unsigned char>> smf) {
+void SdlSoundOutput::play_midi(std::string_view channel,
+                               std::shared_ptr<const std::vector<unsigned char>> smf) {
   // The synth is set once by the constructor; the rewriting needs no lock.
   const bool audible = mixer_->synth && smf && !smf->empty();
   const std::vector<unsigned char> song = audible ? plain_smf(*smf) : std::vector<unsigned char>{};
