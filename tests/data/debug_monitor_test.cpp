@@ -75,14 +75,6 @@ TEST_F(DebugFile, AppliesNothingOfAFileOfEightLines) {
   EXPECT_EQ(captions(form), kDesignCaptions);
 }
 
-TEST_F(DebugFile, ShortFilesSetWhatTheirLinesAllow) {
-  Form1& form = start_with({U"2", U"9"});
-  EXPECT_EQ(form.Line_No, 2);
-  EXPECT_EQ(form.Flags[0], 9);
-  EXPECT_EQ(form.Flag_Label[0].Caption, U"A=9");
-  EXPECT_EQ(form.Page_Label.Caption, U"0") << "the labels after the missing flag line stay";
-}
-
 TEST(DebugMode, StartsAtTheTitleWithoutADebugFile) {
   TestGame game;
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});

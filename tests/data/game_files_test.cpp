@@ -89,21 +89,6 @@ TEST(SceneFile, FailsStartUpOnEveryMalformedFile) {
   }
 }
 
-TEST(SceneFile, FailsWithoutTheSettingsOrTheSceneFile) {
-  TestGame no_scene;
-  no_scene.write_lines("scene/main.gst", TestGame::settings({}));
-  Engine missing_scene(no_scene);
-  missing_scene.start();
-  EXPECT_TRUE(failed(missing_scene));
-  EXPECT_NE(missing_scene.trace().find("scene1.gst"), std::string::npos);
-
-  TestGame no_settings;
-  no_settings.write_lines("scene/scene1.gst", TestGame::scene({U"END"}));
-  Engine missing_settings(no_settings);
-  missing_settings.start();
-  EXPECT_TRUE(failed(missing_settings));
-}
-
 TEST(GameFiles, ReadsTheNineFilesIntoTheirStores) {
   TestGame game;
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"NORMAL", U"END"});
@@ -167,16 +152,6 @@ TEST(GameFiles, AcceptsEmptyFilesAndRefusesMoreThan32767Lines) {
   Engine too_many(game, U"DEBUG");
   too_many.start();
   EXPECT_TRUE(failed(too_many));
-}
-
-TEST(GameFiles, FindsFilesWhateverTheLetterCaseOfTheirNames) {
-  TestGame game;
-  game.write_debug_game(TestGame::settings({}), {U"END"});
-  std::filesystem::rename(game.root() / "message", game.root() / "MESSAGE");
-  std::filesystem::rename(game.root() / "game.gst", game.root() / "Game.GST");
-  Engine engine(game, U"DEBUG");
-  engine.start();
-  EXPECT_FALSE(engine.ended()) << engine.trace();
 }
 
 }  // namespace

@@ -72,13 +72,5 @@ TEST(ImageRun, ShowsRecordsOfTimeZeroWithinOneStep) {
   EXPECT_EQ(form.Message[0].Caption, U"次");
 }
 
-TEST(ImageRun, ANegativeTimeMovesAtTheFirstTick) {
-  TestGame game;
-  Engine engine(game);
-  started(game, engine, {record(U"NORMAL"), record(U"IMAGE<-5>"), record(U"NORMAL"), record(U"END")});
-  engine.wait(100);
-  EXPECT_EQ(engine.form().Line_No, 2);
-}
-
 }  // namespace
 }  // namespace tw::test

@@ -195,18 +195,6 @@ TEST_F(Play, FailsEachMalformedLineWithItsMessage) {
   }
 }
 
-TEST_F(Play, FlagArithmeticRoundsHalvesToEvenAndStaysInSixteenBits) {
-  start({normal(), typed(U"FLAG<B=2.5>"), typed(U"FLAG<C=3.5>"), typed(U"FLAG<D-10>"), typed(U"FLAG<E+0.5>"),
-         typed(U"FLAG<E+1.5>"), normal()});
-  begin();
-  for (int i = 0; i < 5; ++i) step();
-  Form1& form = engine.form();
-  EXPECT_EQ(form.Flags[1], 2);
-  EXPECT_EQ(form.Flags[2], 4);
-  EXPECT_EQ(form.Flags[3], -10);
-  EXPECT_EQ(form.Flags[4], 2) << "0 + 0.5 gives 0, then 0 + 1.5 gives 2";
-}
-
 TEST_F(Play, LeavesAnUnreadChoiceRecordByPresentingItAgain) {
   Record image = typed(U"IMAGE<1>");
   Record choice = typed(U"COMMAND<1><0><0><0>");

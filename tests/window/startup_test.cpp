@@ -35,15 +35,6 @@ TEST(StartUp, CentresThePictureAndPlacesTheFrameAboveItsLowerEdge) {
   EXPECT_EQ(form.Char_Pos, 9);
 }
 
-TEST(StartUp, KeepsHalfTwipsOnScreensOfOddSize) {
-  TestGame game;
-  game.write_normal_game(TestGame::settings({}), {U"END"});
-  Engine engine(game, U"tallowind", 801, 601);
-  Form1& form = engine.start().form();
-  EXPECT_EQ(form.image1.Left, (801 * 15 - 9600) / 2.0);
-  EXPECT_EQ(form.image1.Top, (601 * 15 - 7200) / 2.0);
-}
-
 TEST(StartUp, WidensTheMessageWindowOnlyForTheExactSubWindowSetting) {
   struct Case {
     std::u32string line;
