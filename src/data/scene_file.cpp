@@ -1,6 +1,7 @@
 // The packed scene files of normal mode.
+#include "data/scene_file.h"
+
 #include "data/number.h"
-#include "data/text.h"
 #include "window/failure.h"
 #include "window/form1.h"
 
@@ -9,49 +10,81 @@ namespace tw {
 namespace {
 
 // The record counter is 16-bit: the last record may be 32766 at most.
-constexpr long kMaxRecordIndex = 32767;
-
-// Hands out the lines of a scene file in order and fails at its end.
-class SceneLines {
- public:
-  SceneLines(std::string_view bytes, std::string spelled_path)
-      : lines_(split_lines(bytes)), path_(std::move(spelled_path)) {}
-
-  Text next() {
-    if (next_ >= lines_.size()) {
-      throw Failure("シーンファイルが途中で終わっています: " + path_);
-    }
-    return decode_cp932(lines_[next_++]);
-  }
-
- private:
-  std::vector<std::string_view> lines_;
-  std::size_t next_ = 0;
-  std::string path_;
-};
+constexpr long kMaxRecordIndex = 32766;
+constexpr char kLineEnd[] = "\r\n";
 
 }  // namespace
+
+Text debug_form_file(RecordField field) {
+  switch (field) {
+    case RecordField::Type:
+      return U"\\game.gst";
+    case RecordField::Image:
+      return U"\\image\\image.gst";
+    case RecordField::SubImage:
+      return U"\\image2\\image2.gst";
+    case RecordField::Wave:
+      return U"\\wave\\wave.gst";
+    case RecordField::Midi:
+      return U"\\midi\\midi.gst";
+    default:
+      break;
+  }
+  const int message = static_cast<int>(field) - static_cast<int>(RecordField::Message1) + 1;
+  return U"\\message\\message" + decimal_text(message) + U".gst";
+}
+
+long scene_file_line(long record, RecordField field) {
+  return 2 + record * kRecordLines + 1 + static_cast<long>(field);
+}
+
+SceneFileReader::SceneFileReader(std::string_view bytes) : lines_(split_lines(bytes)) {}
+
+Text SceneFileReader::next_line() {
+  if (next_ >= lines_.size()) throw Failure("シーンファイルが途中で終わっています");
+  return decode_cp932(lines_[next_++]);
+}
+
+std::int16_t SceneFileReader::last_record() {
+  const std::int16_t last = to_int16(next_line());
+  if (last > kMaxRecordIndex) throw Failure("シーンのレコードが多すぎます (32767 件まで)");
+  return last;
+}
+
+std::array<Text, kRecordFields> SceneFileReader::next_record() {
+  std::array<Text, kRecordFields> fields;
+  next_line();  // a line for the author
+  for (Text& field : fields) field = next_line();
+  next_line();  // a closing line
+  return fields;
+}
+
+std::string packed_scene_file(const std::vector<RecordBytes>& records) {
+  std::string out = std::to_string(static_cast<long>(records.size()) - 1) + kLineEnd;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    out += std::to_string(i) + kLineEnd;
+    for (const std::string& field : records[i]) out += field + kLineEnd;
+    out += kLineEnd;
+  }
+  return out;
+}
 
 void Form1::Read_Scene_File() {
   read_into(Main_List, U"\\scene\\main.gst");
 
   const Text scene_path = U"\\scene\\scene" + decimal_text(Scene_No) + U".gst";
   const std::string bytes = platform_.game.read_file(scene_path);
-  SceneLines scene(bytes, platform_.game.spelled(scene_path));
-
-  const long last_record = to_int16(scene.next());
-  for (long i = 0; i <= last_record; ++i) {
-    scene.next();  // a comment line for the author
-    GAME_List.set_line(i, scene.next());
-    image_list.set_line(i, scene.next());
-    sub_Image_List.set_line(i, scene.next());
-    Wav_List.set_line(i, scene.next());
-    Midi_List.set_line(i, scene.next());
-    for (ListStore& message : Message_List) message.set_line(i, scene.next());
-    scene.next();  // a free line closing the record
-    if (i == kMaxRecordIndex) {
-      throw Failure("シーンのレコードが多すぎます: " + platform_.game.spelled(scene_path));
+  try {
+    SceneFileReader scene(bytes);
+    const long last_record = scene.last_record();
+    for (long i = 0; i <= last_record; ++i) {
+      const std::array<Text, kRecordFields> fields = scene.next_record();
+      for (int f = 0; f < kRecordFields; ++f) {
+        record_store(static_cast<RecordField>(f)).set_line(i, fields[f]);
+      }
     }
+  } catch (const Failure& failure) {
+    throw Failure(std::string(failure.what()) + ": " + platform_.game.spelled(scene_path));
   }
 }
 

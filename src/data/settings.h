@@ -23,8 +23,10 @@ constexpr int kClickSound = 12;
 constexpr char32_t kBlackSetting[] = U"黒";
 constexpr char32_t kSubWindowOnSetting[] = U"Sub_Window=ON";
 
+inline bool sub_window_on_setting(TextView line) { return line == kSubWindowOnSetting; }
+
 inline bool sub_window_on(const ListStore& settings) {
-  return settings.line(setting::kSubWindow) == kSubWindowOnSetting;
+  return sub_window_on_setting(settings.line(setting::kSubWindow));
 }
 
 }  // namespace tw

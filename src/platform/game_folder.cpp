@@ -110,6 +110,16 @@ std::optional<fs::path> GameFolder::resolve(TextView engine_path) const {
   return path;
 }
 
+bool GameFolder::exists_exactly(TextView engine_path) const {
+  if (engine_path.find(U'\0') != TextView::npos) return false;
+  const auto parts = components(engine_path);
+  if (!parts) return false;
+  fs::path path = root_;
+  for (const Text& part : *parts) path /= to_utf8(part);
+  std::error_code error;
+  return fs::exists(path, error);
+}
+
 std::string GameFolder::read_file(TextView engine_path) const {
   const auto path = resolve(engine_path);
   if (!path) throw Failure("ファイルが見つかりません: " + spelled(engine_path));

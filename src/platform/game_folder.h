@@ -26,6 +26,10 @@ class GameFolder {
   // The existing file or folder that `engine_path` names, or nothing.
   std::optional<std::filesystem::path> resolve(TextView engine_path) const;
 
+  // Whether `engine_path` names an existing file or folder letter for letter,
+  // without the case-insensitive lookup that resolve() falls back on.
+  bool exists_exactly(TextView engine_path) const;
+
   // The whole content of the file that `engine_path` names. Throws Failure
   // when it does not exist or cannot be read.
   std::string read_file(TextView engine_path) const;

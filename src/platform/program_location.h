@@ -16,6 +16,10 @@ struct ProgramLocation {
   std::filesystem::path folder;  // absolute, links not resolved
 };
 
+// The program name that selects debug mode: exactly "DEBUG".
+inline constexpr char32_t kDebugProgramName[] = U"DEBUG";
+inline bool selects_debug_mode(TextView program_name) { return program_name == kDebugProgramName; }
+
 // `argv0` as the program received it; `path_variable` is $PATH, searched
 // when `argv0` holds no slash, as the shell did to start the program.
 ProgramLocation locate_program(std::string_view argv0, std::string_view path_variable);

@@ -18,15 +18,35 @@ constexpr char32_t kImagePosMessage[] = U"イメージファイルの表示位�
 
 bool is_masked_entry(TextView entry) { return entry.starts_with(kMaskedPrefix); }
 
+Text image_file_of(TextView entry) {
+  Text name;
+  if (!entry.empty()) scan_to(entry, 1, U'<', &name);
+  return name;
+}
+
+ImagePosition image_position_of(TextView entry) {
+  if (entry.empty()) return {};
+  Text x_text;
+  Text y_text;
+  std::int16_t pos = scan_to(entry, 1, U'<', nullptr);
+  pos = scan_to(entry, next_position(pos), U',', &x_text);
+  scan_to(entry, next_position(pos), U'>', &y_text);
+  return {to_int16(x_text), to_int16(y_text)};
+}
+
+std::int16_t image_time_of(TextView line) {
+  Text time;
+  scan_to(line, next_position(scan_to(line, 1, U'<', nullptr)), U'>', &time);
+  return to_int16(time);
+}
+
 // The name is everything before the first "<"; an entry without one fails,
 // so a record names a picture only together with its position.
 Text Form1::Get_Image_File() {
   Text name;
   with_message(kImageFileMessage, [&] {
     Image_File_Work.clear();
-    const Text& entry = image_list.line(Line_No);
-    if (entry.empty()) return;
-    scan_to(entry, 1, U'<', &Image_File_Work);
+    Image_File_Work = image_file_of(image_list.line(Line_No));
     name = Image_File_Work;
   });
   return name;
@@ -36,19 +56,9 @@ Text Form1::Get_Image_File() {
 // ">"; what follows the ">" is ignored.
 void Form1::Get_Image_Pos() {
   with_message(kImagePosMessage, [this] {
-    Text x_text;
-    Text y_text;
-    const Text& entry = image_list.line(Line_No);
-    if (entry.empty()) {
-      Image_X = 0;
-      Image_Y = 0;
-      return;
-    }
-    std::int16_t pos = scan_to(entry, 1, U'<', nullptr);
-    pos = scan_to(entry, next_position(pos), U',', &x_text);
-    scan_to(entry, next_position(pos), U'>', &y_text);
-    Image_X = to_int16(x_text);
-    Image_Y = to_int16(y_text);
+    const ImagePosition position = image_position_of(image_list.line(Line_No));
+    Image_X = position.x;
+    Image_Y = position.y;
   });
 }
 

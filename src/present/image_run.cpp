@@ -1,7 +1,7 @@
 // Timed image runs: consecutive IMAGE records shown one after another, each
 // for its number of 100 ms ticks, without the message window.
 #include "data/number.h"
-#include "data/scan.h"
+#include "present/image_entry.h"
 #include "window/form1.h"
 
 namespace tw {
@@ -15,12 +15,7 @@ constexpr char32_t kImageRunMessage[] = U"シーンタイプIMAGEの処理中に
 
 // IMAGE<30>: the time between the first "<" and the next ">".
 std::int16_t Form1::Get_Image_Time() {
-  with_message(kImageTimeMessage, [this] {
-    const Text& line = GAME_List.line(Line_No);
-    Text time;
-    scan_to(line, next_position(scan_to(line, 1, U'<', nullptr)), U'>', &time);
-    Image_Time = to_int16(time);
-  });
+  with_message(kImageTimeMessage, [this] { Image_Time = image_time_of(GAME_List.line(Line_No)); });
   return Image_Time;
 }
 

@@ -1,8 +1,7 @@
 // Choices: the targets of a COMMAND record, the highlight that follows the
 // mouse over the offered choices, and the colours of the message labels.
-#include "data/number.h"
-#include "data/scan.h"
 #include "data/settings.h"
+#include "script/type_line.h"
 #include "window/form1.h"
 
 namespace tw {
@@ -11,7 +10,6 @@ namespace {
 
 constexpr char32_t kHighlightMessage[] = U"COMMANDに原因不明のエラーが発生しました";
 constexpr Colour kHighlightText = 0x00FFFF;  // yellow over the labels' blue
-constexpr std::int16_t kFirstTargetPosition = 9;
 
 }  // namespace
 
@@ -20,18 +18,7 @@ constexpr std::int16_t kFirstTargetPosition = 9;
 // target; a field without digits keeps the target of the last COMMAND line.
 // No message of its own: a malformed line fails the step.
 void Form1::read_choice_targets() {
-  const Text line = GAME_List.line(Line_No);
-  for (std::size_t slot = 0; slot < kMessageLines; ++slot) {
-    Jump_Work = 0;
-    for (Text c = char_at(line, Char_Pos); c != U">"; c = char_at(line, Char_Pos)) {
-      if (c != U"<") {
-        Jump_Work = to_int16(decimal_text(Jump_Work) + c);
-        Choice_Jump[slot] = Jump_Work;
-      }
-      Char_Pos = next_position(Char_Pos);
-    }
-    Char_Pos = next_position(Char_Pos);
-  }
+  read_command_targets(GAME_List.line(Line_No), Char_Pos, Jump_Work, Choice_Jump);
   Char_Pos = kFirstTargetPosition;
   Choice_Wait = -1;
 }

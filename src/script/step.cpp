@@ -95,8 +95,7 @@ bool Form1::leave_record() {
     case RecordKind::Jump:
       break;
   }
-  // A jump line n continues at record n + 1.
-  Line_No = round_to_int16(to_real(line) + 1.0);
+  Line_No = jump_target(line);
   return true;
 }
 

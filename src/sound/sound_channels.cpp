@@ -4,6 +4,7 @@
 // and start the delayed sound effect.
 #include "data/number.h"
 #include "data/settings.h"
+#include "sound/media_commands.h"
 #include "window/form1.h"
 
 namespace tw {
@@ -15,6 +16,12 @@ constexpr std::size_t kReplyBufferLength = 512;
 constexpr int kSoundEffectDelayMs = 1000;
 
 }  // namespace
+
+Text open_music_command(TextView path) { return U"open \"" + Text(path) + U"\" type sequencer alias midi"; }
+
+Text open_sound_command(TextView path, TextView alias) {
+  return U"open \"" + Text(path) + U"\"  alias " + Text(alias);
+}
 
 // Every command's reply lands in Mci_Return: the reply text and its NUL
 // over the start of what the buffer held, the buffer always 512 characters.
@@ -38,7 +45,7 @@ Text Form1::sound_file_path(TextView folder, const Text& name) const {
 
 void Form1::start_music(const Text& name) {
   send_media_command(U"close midi");
-  send_media_command(U"open \"" + sound_file_path(U"\\midi\\", name) + U"\" type sequencer alias midi");
+  send_media_command(open_music_command(sound_file_path(U"\\midi\\", name)));
   send_media_command(U"play midi");
   if (send_media_command(U"status midi length") == 0) Midi_Length = to_int16(media_reply());
 }
@@ -54,15 +61,15 @@ void Form1::schedule_sound_effect() {
 
 void Form1::start_sound_effect(const Text& name) {
   send_media_command(U"close wav");
-  send_media_command(U"open \"" + sound_file_path(U"\\wave\\", name) + U"\"  alias wav");
+  send_media_command(open_sound_command(sound_file_path(U"\\wave\\", name), U"wav"));
   send_media_command(U"play wav");
 }
 
 void Form1::play_click_sound() {
   send_media_command(U"close wav");
   send_media_command(U"close Click");
-  send_media_command(U"open \"" + sound_file_path(U"\\wave\\", Main_List.line(setting::kClickSound)) +
-                     U"\"  alias Click");
+  send_media_command(
+      open_sound_command(sound_file_path(U"\\wave\\", Main_List.line(setting::kClickSound)), U"Click"));
   send_media_command(U"play Click");
 }
 

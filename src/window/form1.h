@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "data/scene_file.h"
 #include "data/text.h"
 #include "platform/platform.h"
 #include "window/controls.h"
@@ -199,6 +200,7 @@ class Form1 {
   void paint_background_tiles();
   Image load_picture(TextView engine_path);
   void read_into(ListStore& store, TextView engine_path);
+  ListStore& record_store(RecordField field);
   void fit_surfaces();
 
   // The failure pattern. A procedure with a message of its own runs its

@@ -3,6 +3,7 @@
 
 #include "data/number.h"
 #include "data/settings.h"
+#include "platform/program_location.h"
 #include "present/raster.h"
 #include "window/failure.h"
 #include "window/form1.h"
@@ -15,8 +16,6 @@ namespace {
 constexpr std::int16_t kSubSize = 2100;       // 140 pixels of sub image, in twips
 constexpr double kFrameGapAboveBottom = 200;  // from the frame's bottom to the picture's
 constexpr Colour kMessageHighlight = 0xFF0000;
-
-constexpr char32_t kDebugProgramName[] = U"DEBUG";
 
 Colour system_colour_for(const Text& setting) {
   return setting == kBlackSetting ? kSystemButtonText : kSystemHighlightText;
@@ -48,7 +47,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Init_Game() {
-  Debug_Mode = platform_.program.name == kDebugProgramName ? -1 : 0;
+  Debug_Mode = selects_debug_mode(platform_.program.name) ? -1 : 0;
   if (Debug_Mode == -1) {
     Read_Game_Files();
     for (Label& label : Flag_Label) label.Visible = true;

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "data/text.h"
+
+namespace tw {
+
+// The open commands of the sound channels. `path` is the file's full path as
+// the platform spells it; it travels in double quotes. Music names its device
+// type; sound effects and clicks leave the device to the file's kind, with
+// two blanks before "alias".
+Text open_music_command(TextView path);
+Text open_sound_command(TextView path, TextView alias);
+
+}  // namespace tw
