@@ -1,11 +1,15 @@
 // tallowind [--window] [GAME_DIR]
 // tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [GAME_DIR]
+// tallowind --check [GAME_DIR]
+// tallowind --pack N [--force] [GAME_DIR]
 #include <charconv>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string_view>
 
+#include "check/check.h"
+#include "pack/pack.h"
 #include "platform/desktop/desktop.h"
 #include "platform/headless/replay.h"
 #include "platform/media/sdl_pictures.h"
@@ -18,21 +22,44 @@ namespace {
 
 constexpr int kUsageError = 2;
 
+constexpr char kUsage[] =
+    "usage: tallowind [--window] [GAME_DIR]\n"
+    "       tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [GAME_DIR]\n"
+    "       tallowind --check [GAME_DIR]\n"
+    "       tallowind --pack N [--force] [GAME_DIR]\n";
+
+constexpr char kHelp[] =
+    "\n"
+    "  (no option)  play the game on the whole screen; --window plays it in a window\n"
+    "  --replay     play the game without a window from a script of mouse events\n"
+    "  --check      report everything that would end play with a failure box, and\n"
+    "               what is almost surely a mistake; exit status 0 when nothing\n"
+    "               would fail, 1 otherwise\n"
+    "  --pack N     pack the per-record files (main.gst, game.gst, message/, image/,\n"
+    "               image2/, wave/, midi/) into scene/main.gst and scene/sceneN.gst;\n"
+    "               --force replaces files that exist\n"
+    "  --help       show this help\n"
+    "\n"
+    "GAME_DIR is the game folder; by default the folder of the program. Started\n"
+    "through a link named DEBUG, the program plays and checks the per-record\n"
+    "files (debug mode); otherwise the packed scene files.\n";
+
+enum class Command { Play, Replay, Check, Pack };
+
 int usage(std::string_view why) {
-  std::cerr << "tallowind: " << why << "\n"
-            << "usage: tallowind [--window] [GAME_DIR]\n"
-            << "       tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [GAME_DIR]\n";
+  std::cerr << "tallowind: " << why << "\n" << kUsage << "Try 'tallowind --help' for more.\n";
   return kUsageError;
+}
+
+bool read_number(std::string_view digits, int& value, int highest) {
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  return error == std::errc() && end == digits.data() + digits.size() && value > 0 && value <= highest;
 }
 
 bool read_screen_size(std::string_view text, int& width, int& height) {
   const std::size_t x = text.find('x');
-  if (x == std::string_view::npos) return false;
-  const auto number = [](std::string_view digits, int& value) {
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    return error == std::errc() && end == digits.data() + digits.size() && value > 0 && value <= 16384;
-  };
-  return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
+  return x != std::string_view::npos && read_number(text.substr(0, x), width, 16384) &&
+         read_number(text.substr(x + 1), height, 16384);
 }
 
 }  // namespace
@@ -41,16 +68,34 @@ int main(int argc, char** argv) {
   const char* path_variable = std::getenv("PATH");
   const tw::ProgramLocation program =
       tw::locate_program(argc > 0 ? argv[0] : "tallowind", path_variable ? path_variable : "");
+  Command command = Command::Play;
+  const auto select = [&command](Command chosen) {
+    const bool free = command == Command::Play;
+    command = chosen;
+    return free;
+  };
   tw::ReplayOptions replay;
-  bool replaying = false;
+  tw::PackOptions pack;
   bool windowed = false;
   std::optional<std::filesystem::path> game_folder;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     const bool has_value = i + 1 < argc;
-    if (arg == "--replay" && has_value) {
-      replaying = true;
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage << kHelp;
+      return 0;
+    } else if (arg == "--replay" && has_value) {
+      if (!select(Command::Replay)) return usage("--replay, --check and --pack do not go together");
       replay.script = argv[++i];
+    } else if (arg == "--check") {
+      if (!select(Command::Check)) return usage("--replay, --check and --pack do not go together");
+    } else if (arg == "--pack" && has_value) {
+      if (!select(Command::Pack)) return usage("--replay, --check and --pack do not go together");
+      if (!read_number(argv[++i], pack.scene, 32767)) {
+        return usage("--pack takes the scene number N of scene/sceneN.gst, from 1 to 32767");
+      }
+    } else if (arg == "--force") {
+      pack.force = true;
     } else if (arg == "--window") {
       windowed = true;
     } else if (arg == "--trace" && has_value) {
@@ -59,22 +104,36 @@ int main(int argc, char** argv) {
       if (!read_screen_size(argv[++i], replay.screen_width, replay.screen_height)) {
         return usage("--screen takes WIDTHxHEIGHT in pixels, for example 1024x768");
       }
-    } else if (!arg.starts_with("--") && !game_folder) {
+    } else if (!arg.starts_with("-") && !game_folder) {
       game_folder = arg;
+    } else if (arg == "--replay" || arg == "--pack" || arg == "--trace" || arg == "--screen") {
+      return usage(std::string(arg) + " needs a value");
     } else {
       return usage("unexpected argument \"" + std::string(arg) + "\"");
     }
   }
-  if (!replaying && (replay.trace)) return usage("--trace is an option of --replay");
-  if (replaying && windowed) return usage("--window is an option of the desktop player");
+  if (command != Command::Replay &&
+      (replay.trace || replay.screen_width != tw::ReplayOptions{}.screen_width ||
+       replay.screen_height != tw::ReplayOptions{}.screen_height)) {
+    return usage("--trace and --screen are options of --replay");
+  }
+  if (command != Command::Play && windowed) return usage("--window is an option of the desktop player");
+  if (command != Command::Pack && pack.force) return usage("--force is an option of --pack");
 
+  const std::filesystem::path folder = game_folder.value_or(program.folder);
+  if (command == Command::Pack) {
+    pack.game_folder = folder;
+    return tw::run_pack(pack, std::cout, std::cerr);
+  }
   try {
     tw::SdlPictures pictures;
-    tw::TtfFonts fonts;
     tw::SdlSoundFiles sounds;
+    if (command == Command::Check) {
+      return tw::run_check(folder, tw::selects_debug_mode(program.name), pictures, sounds, std::cout);
+    }
+    tw::TtfFonts fonts;
     const tw::MediaLibraries media{pictures, fonts, sounds};
-    const std::filesystem::path folder = game_folder.value_or(program.folder);
-    if (replaying) {
+    if (command == Command::Replay) {
       replay.game_folder = folder;
       replay.program_name = program.name;
       return tw::run_replay(replay, media, std::cout, std::cerr);

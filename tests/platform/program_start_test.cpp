@@ -58,5 +58,28 @@ TEST(ProgramStart, RefusesAMalformedCommandLine) {
   }
 }
 
+// The exit status of the program started with `args`.
+int status_of(const std::string& args) {
+  return WEXITSTATUS(std::system((args + " >/dev/null 2>&1").c_str()));
+}
+
+TEST(ProgramStart, ChecksAndPacksTheFormTheNameSelects) {
+  TestGame game;
+  game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  fs::create_symlink(TALLOWIND_BINARY, game.root() / "DEBUG");
+  const std::string program = std::string("'") + TALLOWIND_BINARY + "' ";
+  const std::string folder = " '" + game.root().string() + "'";
+  EXPECT_EQ(status_of("'" + (game.root() / "DEBUG").string() + "' --check"), 0);
+  EXPECT_EQ(status_of(program + "--check" + folder), 1);  // no scene files yet
+  EXPECT_EQ(status_of(program + "--pack 1" + folder), 0);
+  EXPECT_EQ(status_of(program + "--check" + folder), 0);
+  EXPECT_EQ(status_of(program + "--pack 1" + folder), 1);  // exists already
+  EXPECT_EQ(status_of(program + "--help"), 0);
+  for (const char* args : {"--pack", "--pack 0", "--pack x", "--check --pack 1", "--check --force",
+                           "--check --window", "--check --trace t"}) {
+    EXPECT_EQ(status_of(program + args + folder), 2) << args;
+  }
+}
+
 }  // namespace
 }  // namespace tw::test

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "check/flow.h"
+#include "check/game_source.h"
+#include "check/report.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/mci_interpreter.h"
+#include "platform/media.h"
+
+namespace tw {
+
+// The checks of one game, each made with the engine's own reading of the
+// line or file concerned. Faults that play would meet are errors where play
+// reaches them and warnings in records that no path reaches.
+class GameChecker {
+ public:
+  GameChecker(const GameFolder& game, Pictures& pictures, SoundFiles& sounds, const GameSource& source,
+              Report& report);
+
+  void check_settings();
+  // The debug file's start record, or 0 when it sets none.
+  long check_debug_file();
+  void check_scene(std::size_t scene, const std::vector<bool>& reached);
+
+ private:
+  struct PictureFacts {
+    std::optional<std::string> problem;
+    int width = 0;
+    int height = 0;
+  };
+  struct SoundFacts {
+    unsigned code = 0;
+    std::optional<std::string> too_long;
+  };
+
+  void check_type_line(const SceneSource& scene, long record, Severity severity);
+  void check_command(const SceneSource& scene, long record, Severity severity);
+  void check_flag(const SceneSource& scene, long record, Severity severity);
+  void check_if(const SceneSource& scene, long record, Severity severity);
+  void check_target(const SceneSource& scene, long record, long target, const std::string& what,
+                    Severity severity);
+  void check_next(const SceneSource& scene, long record, Severity severity);
+  void check_main_image(const SceneSource& scene, long record, Severity severity);
+  void check_sub_image(const SceneSource& scene, long record, Severity severity);
+  void check_sounds(const SceneSource& scene, long record, Severity severity);
+
+  // Whether the file exists; a name found only by its letter case is a
+  // warning, a missing one a finding of `severity`.
+  std::optional<std::filesystem::path> find(TextView engine_path, const Place& place, Severity severity,
+                                            const std::string& what);
+  const PictureFacts* check_picture(TextView engine_path, const Place& place, Severity severity,
+                                    const std::string& what);
+  void check_sound(TextView folder, const Text& name, bool music, const Place& place, Severity severity);
+
+  const GameFolder& game_;
+  Pictures& pictures_;
+  const GameSource& source_;
+  Report& report_;
+  VirtualClock clock_;
+  SilentOutput silence_;
+  MciInterpreter media_;
+  std::map<std::filesystem::path, PictureFacts> pictures_seen_;
+  std::map<std::string, SoundFacts> sounds_seen_;
+  bool any_save_ = false;
+  bool sub_window_warned_ = false;
+};
+
+}  // namespace tw
