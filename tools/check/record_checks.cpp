@@ -1,0 +1,237 @@
+// The checks of scene records: type lines, image entries and sounds.
+#include <algorithm>
+
+#include "check/game_checker.h"
+#include "check/wording.h"
+#include "data/number.h"
+#include "data/settings.h"
+#include "present/image_entry.h"
+#include "script/type_line.h"
+
+namespace tw {
+
+namespace {
+
+constexpr int kMainPictureWidth = 640;
+constexpr int kMainPictureHeight = 480;
+
+std::string record_word(long record) { return "record " + std::to_string(record); }
+
+}  // namespace
+
+void GameChecker::check_scene(std::size_t index, const std::vector<bool>& reached) {
+  const SceneSource& scene = source_.scenes[index];
+  for (long r = 0; r <= scene.last_record(); ++r) {
+    const bool is_reached = reached[static_cast<std::size_t>(r)];
+    if (!is_reached && (r == 0 || reached[static_cast<std::size_t>(r - 1)])) {
+      long last = r;
+      while (last < scene.last_record() && !reached[static_cast<std::size_t>(last + 1)]) ++last;
+      report_.warning(
+          scene.place(r, RecordField::Type),
+          last == r ? "no path of play reaches this record"
+                    : "no path of play reaches records " + std::to_string(r) + " to " + std::to_string(last));
+    }
+    const Severity severity = is_reached ? Severity::Error : Severity::Warning;
+    check_type_line(scene, r, severity);
+    check_main_image(scene, r, severity);
+    check_sub_image(scene, r, severity);
+    check_sounds(scene, r, severity);
+  }
+}
+
+void GameChecker::check_target(const SceneSource& scene, long record, long target, const std::string& what,
+                               Severity severity) {
+  if (target >= -1 && target <= scene.last_record()) return;
+  const std::string where = target < 0 ? "before the first record"
+                                       : "past the last record (" + std::to_string(scene.last_record()) + ")";
+  report_.add(severity, scene.place(record, RecordField::Type),
+              what + " leads to " + record_word(target) + ", " + where + ": leaving it there fails");
+}
+
+void GameChecker::check_next(const SceneSource& scene, long record, Severity severity) {
+  if (record + 1 <= scene.last_record()) return;
+  report_.add(severity, scene.place(record, RecordField::Type),
+              "play runs past the last record of the scene: end it with END or NEXT_FILE");
+}
+
+void GameChecker::check_type_line(const SceneSource& scene, long record, Severity severity) {
+  const Text& line = scene.field(record, RecordField::Type);
+  const Place place = scene.place(record, RecordField::Type);
+  switch (kind_of(line)) {
+    case RecordKind::End:
+      return;
+    case RecordKind::Normal:
+    case RecordKind::Save:
+      return check_next(scene, record, severity);
+    case RecordKind::Command:
+      return check_command(scene, record, severity);
+    case RecordKind::Flag:
+      return check_flag(scene, record, severity);
+    case RecordKind::If:
+      return check_if(scene, record, severity);
+    case RecordKind::Load:
+      if (!any_save_) {
+        report_.warning(place,
+                        "LOAD, but no record saves a game: it resumes at the title while nothing is saved");
+      }
+      return;
+    case RecordKind::NextFile:
+      if (!scene.debug_form && static_cast<std::size_t>(scene.number) >= source_.scenes.size()) {
+        report_.add(
+            severity, place,
+            "NEXT_FILE, but there is no scene file scene/scene" + std::to_string(scene.number + 1) + ".gst");
+      }
+      return;
+    case RecordKind::Image:
+      if (!reads([&] { image_time_of(line); })) {
+        report_.add(severity, place,
+                    "the time of " + in_quotes(line) +
+                        " does not read: write it in tenths of a second, as IMAGE<30>");
+      }
+      return check_next(scene, record, severity);
+    case RecordKind::Jump:
+      break;
+  }
+  std::int16_t target = 0;
+  if (reads([&] { target = jump_target(line); })) {
+    return check_target(scene, record, target, "the jump " + in_quotes(line), severity);
+  }
+  std::string message = line.empty() ? "the type line is empty"
+                                     : "the type line " + in_quotes(line) + " is no keyword and no number";
+  const Text meant = as_meant(line);
+  if (!line.empty() && meant != line &&
+      (kind_of(meant) != RecordKind::Jump || reads([&] { jump_target(meant); }))) {
+    message += " (did you mean " + in_quotes(meant) + "?)";
+  }
+  report_.add(severity, place, message + ": leaving this record fails");
+}
+
+void GameChecker::check_command(const SceneSource& scene, long record, Severity severity) {
+  const Text& line = scene.field(record, RecordField::Type);
+  const Place place = scene.place(record, RecordField::Type);
+  std::int16_t char_pos = kFirstTargetPosition;
+  std::int16_t jump_work = 0;
+  constexpr std::int16_t kNoDigits = -1;
+  std::array<std::int16_t, 5> targets{kNoDigits, kNoDigits, kNoDigits, kNoDigits, 0};
+  if (!reads([&] { read_command_targets(line, char_pos, jump_work, targets); })) {
+    report_.add(severity, place,
+                "the choices of " + in_quotes(line) +
+                    " do not read: write four record numbers from position 9, as COMMAND<12><20><0><0>");
+    return;
+  }
+  bool offered = false;
+  for (int slot = 0; slot < 4; ++slot) {
+    const std::string choice = "choice " + std::to_string(slot + 1);
+    if (targets[slot] == kNoDigits) {
+      report_.warning(place, choice +
+                                 " has no record number: it keeps the target of the COMMAND record before "
+                                 "(write 0 for a choice that is not offered)");
+      continue;
+    }
+    if (targets[slot] == 0) continue;
+    offered = true;
+    check_target(scene, record, targets[slot], choice, severity);
+    const auto message = static_cast<RecordField>(static_cast<int>(RecordField::Message1) + slot);
+    if (scene.field(record, message).empty()) {
+      report_.warning(scene.place(record, message), choice + " is offered but its message line is empty");
+    }
+  }
+  if (!offered && std::find(targets.begin(), targets.end(), kNoDigits) == targets.end()) {
+    report_.add(severity, place, "no choice is offered: play cannot go on from here");
+  }
+}
+
+void GameChecker::check_flag(const SceneSource& scene, long record, Severity severity) {
+  const Place place = scene.place(record, RecordField::Type);
+  FlagLine flag;
+  if (!reads([&] { flag = parse_flag_line(scene.field(record, RecordField::Type)); })) {
+    report_.add(severity, place, "no \">\" closes the operand: write it as FLAG<A+1>");
+  } else if (!flag_index(flag.letter)) {
+    report_.warning(
+        place, in_quotes(flag.letter) + " at position 6 is no flag letter A to Z: the line changes nothing");
+  } else if (flag.op != U"=" && flag.op != U"+" && flag.op != U"-") {
+    report_.warning(place, "the operator " + in_quotes(flag.op) +
+                               " at position 7 is not =, + or -: the line changes nothing");
+  } else if (!reads([&] { apply_flag_operation(0, flag.operand, flag.op); })) {
+    report_.add(severity, place,
+                "the operand " + in_quotes(flag.operand) + " is no number from -32768 to 32767");
+  }
+  check_next(scene, record, severity);
+}
+
+void GameChecker::check_if(const SceneSource& scene, long record, Severity severity) {
+  const Place place = scene.place(record, RecordField::Type);
+  IfLine test;
+  if (!reads([&] { test = parse_if_line(scene.field(record, RecordField::Type)); })) {
+    report_.add(severity, place, "a \">\" is missing: write the test as IF<A=2>......15>.......30>");
+    return;
+  }
+  if (!flag_index(test.letter) || (test.op != U"=" && test.op != U">" && test.op != U"<")) {
+    report_.warning(place, "the flag " + in_quotes(test.letter) + " or the operator " + in_quotes(test.op) +
+                               " is not one of A to Z and =, >, <: play always goes on at record 0");
+    return;
+  }
+  if (!reads([&] { compare_flag(0, test.value, test.op); })) {
+    report_.add(severity, place, "the value " + in_quotes(test.value) + " is no number");
+  }
+  for (const auto& [text, what] :
+       {std::pair{test.first, "the first target"}, {test.second, "the second target"}}) {
+    std::int16_t target = 0;
+    if (reads([&] { target = to_int16(text); })) {
+      check_target(scene, record, target, what, severity);
+    } else {
+      report_.add(severity, place, std::string(what) + " " + in_quotes(text) + " is no record number");
+    }
+  }
+}
+
+void GameChecker::check_main_image(const SceneSource& scene, long record, Severity severity) {
+  const Text& entry = scene.field(record, RecordField::Image);
+  const Place place = scene.place(record, RecordField::Image);
+  Text name;
+  if (!reads([&] { name = image_file_of(entry); })) {
+    report_.add(severity, place,
+                "the main image entry " + in_quotes(entry) +
+                    " has no \"<\": name the picture with its position, as room.bmp<0,0>");
+    return;
+  }
+  if (name.empty()) return;
+  ImagePosition at;
+  if (!reads([&] { at = image_position_of(entry); })) {
+    report_.add(
+        severity, place,
+        "the position of " + in_quotes(entry) + " does not read: write two numbers, as room.bmp<120,40>");
+    return;
+  }
+  const PictureFacts* picture = check_picture(U"\\image\\" + name, place, severity, "picture");
+  if (is_masked_entry(entry)) check_picture(U"\\image\\mask\\" + name, place, severity, "mask");
+  if (picture && (at.x >= kMainPictureWidth || at.y >= kMainPictureHeight || at.x + picture->width <= 0 ||
+                  at.y + picture->height <= 0)) {
+    report_.warning(place, "the picture at " + std::to_string(at.x) + "," + std::to_string(at.y) +
+                               " lies wholly outside the 640 x 480 main picture");
+  }
+}
+
+void GameChecker::check_sub_image(const SceneSource& scene, long record, Severity severity) {
+  const Text& entry = scene.field(record, RecordField::SubImage);
+  if (entry.empty()) return;
+  const Place place = scene.place(record, RecordField::SubImage);
+  if (!sub_window_on_setting(source_.setting(setting::kSubWindow))) {
+    if (!sub_window_warned_) {
+      report_.warning(place, "sub images are not shown: settings line 10 is not \"Sub_Window=ON\"");
+    }
+    sub_window_warned_ = true;
+    return;
+  }
+  check_picture(U"\\image2\\" + entry, place, severity, "sub picture");
+  if (is_masked_entry(entry)) check_picture(U"\\image2\\mask\\" + entry, place, severity, "mask");
+}
+
+void GameChecker::check_sounds(const SceneSource& scene, long record, Severity severity) {
+  check_sound(U"\\wave\\", scene.field(record, RecordField::Wave), false,
+              scene.place(record, RecordField::Wave), severity);
+  check_sound(U"\\midi\\", scene.field(record, RecordField::Midi), true,
+              scene.place(record, RecordField::Midi), severity);
+}
+
+}  // namespace tw
