@@ -74,6 +74,10 @@ SceneSource read_packed_scene(int number, const std::string& bytes, const std::v
                                           to_utf8(lines.empty() ? Text() : lines[0]) + "\"");
     return scene;
   }
+  if (last < 0) {
+    report.error({scene.file, 1, {}}, "line 1 announces no record (" + std::to_string(last) +
+                                          "): play fails on leaving the empty record 0");
+  }
   for (long i = 0; i <= last; ++i) {
     try {
       scene.records.push_back(reader.next_record());
@@ -152,6 +156,10 @@ void read_debug_form(const GameFolder& game, GameSource& source, Report& report)
     }
   }
   scene.records.resize(std::min(records, kMaxDataFileLines));
+  if (records == 0 && game.resolve(debug_form_file(RecordField::Type))) {
+    report.error({report_name(debug_form_file(RecordField::Type)), 0, {}},
+                 "the record files hold no record: play fails on leaving the empty record 0");
+  }
   for (std::size_t f = 0; f < columns.size(); ++f) {
     for (std::size_t r = 0; r < columns[f].size() && r < scene.records.size(); ++r) {
       scene.records[r][f] = columns[f][r];
