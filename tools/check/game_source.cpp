@@ -3,7 +3,7 @@
 #include "check/game_source.h"
 
 #include <algorithm>
-#include <regex>
+#include <cctype>
 
 #include "data/number.h"
 #include "data/settings.h"
@@ -101,19 +101,37 @@ SceneSource read_packed_scene(int number, const std::string& bytes, const std::v
   return scene;
 }
 
+// N of a file named "sceneN.gst" in any letter case, or 0.
+long scene_file_number(const std::string& name) {
+  constexpr std::string_view prefix = "scene";
+  constexpr std::string_view suffix = ".gst";
+  if (name.size() <= prefix.size() + suffix.size() || name.size() > prefix.size() + suffix.size() + 5)
+    return 0;
+  const auto same = [](std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == y; });
+  };
+  const std::string_view text = name;
+  const std::string_view digits = text.substr(prefix.size(), text.size() - prefix.size() - suffix.size());
+  if (!same(text.substr(0, prefix.size()), prefix) ||
+      !same(text.substr(text.size() - suffix.size()), suffix) ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return 0;
+  }
+  return std::stol(std::string(digits));
+}
+
 // Scene files beyond a missing one are never played.
 void report_stray_scene_files(const GameFolder& game, int first_missing, Report& report) {
   const auto folder = game.resolve(U"\\scene");
   std::error_code error;
   if (!folder || !std::filesystem::is_directory(*folder, error)) return;
-  static const std::regex scene_name("scene([0-9]+)\\.gst", std::regex::icase);
   std::vector<std::pair<long, std::string>> strays;
   for (std::filesystem::directory_iterator it(*folder, error), end; !error && it != end;
        it.increment(error)) {
     const std::string name = it->path().filename().string();
-    std::smatch match;
-    if (!std::regex_match(name, match, scene_name) || match[1].length() > 6) continue;
-    if (const long number = std::stol(match[1]); number > first_missing) strays.emplace_back(number, name);
+    if (const long number = scene_file_number(name); number > first_missing)
+      strays.emplace_back(number, name);
   }
   std::sort(strays.begin(), strays.end());
   for (const auto& [number, name] : strays) {
