@@ -5,6 +5,12 @@
 
 namespace tw {
 
+namespace {
+
+constexpr long kLastPosition = 32767;
+
+}  // namespace
+
 RecordKind kind_of(TextView line) {
   if (line == U"END") return RecordKind::End;
   if (line == U"NORMAL") return RecordKind::Normal;
@@ -59,6 +65,12 @@ void read_command_targets(TextView line, std::int16_t& char_pos, std::int16_t& j
   for (std::size_t slot = 0; slot < 4; ++slot) {
     jump_work = 0;
     for (Text c = char_at(line, char_pos); c != U">"; c = char_at(line, char_pos)) {
+      // Past the end each position stores the same target again until the
+      // counter overflows; the outcome is known at the first such position.
+      if (char_pos > static_cast<long>(line.size())) {
+        targets[slot] = jump_work;
+        next_position(kLastPosition);
+      }
       if (c != U"<") {
         jump_work = to_int16(decimal_text(jump_work) + c);
         targets[slot] = jump_work;

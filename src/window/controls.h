@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -48,7 +49,9 @@ struct PictureBox : Control {
   Image surface;
 
   // Clears the kept content to the background colour.
-  void clear_surface() { surface = Image(surface.width, surface.height, pixel_of(BackColor)); }
+  // Fills the kept image in place: presentations clear surfaces often, and a
+  // fresh allocation each time costs more than the fill.
+  void clear_surface() { std::fill(surface.pixels.begin(), surface.pixels.end(), pixel_of(BackColor)); }
 
   // Setting the background colour clears the kept content, as the window
   // system does for surfaces that keep their drawing.
