@@ -174,13 +174,13 @@ void GameChecker::check_if(const SceneSource& scene, long record, Severity sever
   if (!reads([&] { compare_flag(0, test.value, test.op); })) {
     report_.add(severity, place, "the value " + in_quotes(test.value) + " is no number");
   }
-  for (const auto& [text, what] :
-       {std::pair{test.first, "the first target"}, {test.second, "the second target"}}) {
+  for (const auto& field : {std::pair{test.first, "the first target"}, {test.second, "the second target"}}) {
     std::int16_t target = 0;
-    if (reads([&] { target = to_int16(text); })) {
-      check_target(scene, record, target, what, severity);
+    if (reads([&] { target = to_int16(field.first); })) {
+      check_target(scene, record, target, field.second, severity);
     } else {
-      report_.add(severity, place, std::string(what) + " " + in_quotes(text) + " is no record number");
+      report_.add(severity, place,
+                  std::string(field.second) + " " + in_quotes(field.first) + " is no record number");
     }
   }
 }
