@@ -1,5 +1,7 @@
 #include "present/compositor.h"
 
+#include <algorithm>
+
 #include "present/raster.h"
 #include "present/screen_layout.h"
 
@@ -17,13 +19,20 @@ void draw_label(Image& screen, const Label& label, const ScreenPlace& place, Fon
     fill_rect(screen, place.visible, pixel_of(label.BackColor));
   }
   const Pixel ink = pixel_of(label.ForeColor);
+  // What lies beyond the visible part is clipped: lines below it are not
+  // drawn, and of each line only the characters that can reach the right
+  // edge, taking none narrower than half a pixel. A caption of a megabyte
+  // thus costs no more than one that fills the label.
+  const int visible_bottom = place.visible.y + place.visible.height;
+  const std::size_t longest =
+      2 * static_cast<std::size_t>(std::max(0, place.visible.x + place.visible.width - place.rect.x)) + 16;
   int top = place.rect.y;
   std::size_t start = 0;
-  while (start <= label.Caption.size()) {
+  while (start <= label.Caption.size() && top < visible_bottom) {
     std::size_t end = label.Caption.find_first_of(U"\r\n", start);
     if (end == Text::npos) end = label.Caption.size();
-    const Coverage line =
-        fonts.render(label.Font, TextView(label.Caption).substr(start, end - start), pixels_per_inch);
+    const Coverage line = fonts.render(
+        label.Font, TextView(label.Caption).substr(start, std::min(end - start, longest)), pixels_per_inch);
     blend_coverage(screen, line, place.rect.x, top, ink, place.visible);
     top += line.height > 0 ? line.height : pixels_per_inch * static_cast<int>(label.Font.points) / 72;
     if (end < label.Caption.size() && label.Caption[end] == U'\r' && end + 1 < label.Caption.size() &&
