@@ -1,0 +1,159 @@
+// Game folders at the limits of what the engine reads: the largest scene,
+// lines of a megabyte, pictures cut short, a folder that cannot be written.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <fstream>
+
+#include "check/check.h"
+#include "pack/pack.h"
+#include "support/test_game.h"
+
+namespace tw::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kStepFailure[] = "次のシーンの情報を読みこもうとしましたが原因不明のエラーが発生しました。";
+
+bool shows(const Engine& engine, const std::string& message) {
+  return engine.trace().find("\"error\":\"" + message) != std::string::npos;
+}
+
+TEST(Limits, TheLargestSceneLoadsAndPlaysToItsLastRecord) {
+  TestGame game;
+  std::vector<std::u32string> types(32767, U"NORMAL");
+  types[1] = U"32765";  // on to the last record
+  types.back() = U"END";
+  game.write_normal_game(TestGame::settings({}), types);
+  Engine engine(game);
+  engine.start().wait(100).click(ControlId::image1).wait(100).click(ControlId::Window).wait(100);
+  EXPECT_FALSE(engine.ended()) << engine.trace();
+  EXPECT_EQ(engine.form().Line_No, 32766);
+  EXPECT_EQ(engine.form().GAME_List.count(), 32767);
+  std::ostringstream report;
+  EXPECT_EQ(run_check(game.root(), false, shared_pictures(), shared_media().sounds, report), 0)
+      << report.str();
+}
+
+TEST(Limits, LinesOfAMegabyteEndInPlayOrInTheirMessage) {
+  const std::u32string megabyte(1 << 20, U'あ');
+  struct Case {
+    const char* what;
+    Record record;
+    std::string failure;  // empty: play goes on
+  };
+  Record long_text;
+  long_text.lines = {megabyte, megabyte, U"", U""};
+  Record long_type;
+  long_type.type = U"NORMAL" + megabyte;
+  Record long_entry;
+  long_entry.image = megabyte + U"<0,0>";
+  Record long_flag;
+  long_flag.type = U"FLAG<A=" + megabyte;
+  const Case cases[] = {
+      {"message lines", long_text, ""},
+      {"type line", long_type, kStepFailure},
+      {"main image entry", long_entry, "イメージファイル名の取得に失敗しました。"},
+      {"FLAG line without >", long_flag, "フラグ操作に失敗しました。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestGame game;
+    Record end;
+    end.type = U"END";
+    game.write_lines("scene/main.gst", TestGame::settings({}));
+    game.write_lines("scene/scene1.gst", TestGame::scene_of({Record{}, c.record, end}));
+    Engine engine(game);
+    engine.start().wait(100).click(ControlId::image1).wait(100);
+    engine.screen();
+    engine.click(ControlId::Window).wait(100);
+    if (c.failure.empty()) {
+      EXPECT_FALSE(engine.ended()) << engine.trace();
+      EXPECT_EQ(engine.form().Line_No, 2);
+    } else {
+      EXPECT_TRUE(shows(engine, c.failure)) << engine.trace().substr(0, 2000);
+    }
+  }
+}
+
+TEST(Limits, AMegabyteCaptionShowsAsItsVisibleStartDoes) {
+  Image screens[2];
+  for (const std::size_t length : {std::size_t{1} << 20, std::size_t{100}}) {
+    TestGame game;
+    Record record;
+    record.lines = {std::u32string(length, U'あ'), U"", U"", U""};
+    game.write_lines("scene/main.gst", TestGame::settings({}));
+    game.write_lines("scene/scene1.gst", TestGame::scene_of({Record{}, record}));
+    Engine engine(game);
+    engine.start().wait(100).click(ControlId::image1).wait(100);
+    screens[length == 100] = engine.screen();
+  }
+  EXPECT_EQ(screens[0].pixels, screens[1].pixels);
+}
+
+TEST(Limits, APictureCutShortOrReplacedEndsPlayWhereItIsShown) {
+  TestGame game;
+  fs::copy(TALLOWIND_SOURCE_DIR "/games/demo", game.root(), fs::copy_options::recursive);
+  const fs::path sea = game.root() / "image/sea.bmp";
+  std::string bytes;
+  {
+    std::ifstream in(sea, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  for (const std::string& broken : {bytes.substr(0, bytes.size() / 2), std::string(bytes.size(), '\x7f')}) {
+    game.write_bytes("image/sea.bmp", broken);
+    Engine engine(game);
+    engine.start().wait(1500);
+    EXPECT_FALSE(engine.ended()) << engine.trace();
+    engine.click(ControlId::image1).wait(1500);  // record 1 shows the sea
+    EXPECT_TRUE(shows(engine, "メインイメージの表示に失敗しました。")) << engine.trace();
+    std::ostringstream report;
+    EXPECT_EQ(run_check(game.root(), false, shared_pictures(), shared_media().sounds, report), 1);
+    EXPECT_NE(
+        report.str().find("scene/scene1.gst:15: record 1: error: picture \"image/sea.bmp\" cannot be read"),
+        std::string::npos)
+        << report.str();
+  }
+}
+
+// A game on a read-only file system plays, saves to the per-user store and
+// is checked; packing it fails with the reason and changes nothing.
+TEST(Limits, AGameOnAReadOnlyFileSystemPlaysAndRefusesToBePacked) {
+  TestGame game;
+  const fs::path mount_point = game.root() / "ro";
+  fs::create_directories(mount_point);
+  if (::mount("tallowind-test", mount_point.c_str(), "tmpfs", 0, "size=64m") != 0) {
+    GTEST_SKIP() << "mounting a file system needs privileges this run does not have";
+  }
+  struct Unmount {
+    fs::path at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{mount_point};
+  fs::copy(TALLOWIND_SOURCE_DIR "/games/demo", mount_point, fs::copy_options::recursive);
+  ASSERT_EQ(::mount(nullptr, mount_point.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+
+  {
+    std::ostringstream trace;
+    HeadlessSession session({1024, 768, mount_point, U"tallowind"}, shared_media(), trace);
+    session.start();
+    session.run(ClickCommand{MouseTarget{ControlId::image1, 0}, false, 0, 0, kLeftButton});
+    for (int i = 0; i < 4 && !session.ended(); ++i) {
+      session.run(ClickCommand{MouseTarget{ControlId::Window, 0}, false, 0, 0, kLeftButton});
+      session.run(WaitCommand{1200});
+    }
+    EXPECT_FALSE(session.ended()) << trace.str();
+  }
+  std::ostringstream report;
+  EXPECT_EQ(run_check(mount_point, false, shared_pictures(), shared_media().sounds, report), 0)
+      << report.str();
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(run_pack({mount_point, 1, true}, out, err), 1);
+  EXPECT_NE(err.str().find("Read-only file system"), std::string::npos) << err.str();
+  EXPECT_EQ(fs::file_size(mount_point / "scene/scene1.gst"),
+            fs::file_size(TALLOWIND_SOURCE_DIR "/games/demo/scene/scene1.gst"));
+}
+
+}  // namespace
+}  // namespace tw::test
