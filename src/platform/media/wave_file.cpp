@@ -59,11 +59,25 @@ void put_little(std::vector<unsigned char>& bytes, std::size_t at, int count, st
 // Some writers leave the block alignment and byte rate of plain PCM at zero;
 // both follow from the channels and bits, so they are filled in rather than
 // losing the sound to SDL's check.
-void repair_pcm_format(std::vector<unsigned char>& bytes) {
+void repair_pcm_format(std::vector<unsigned char>& bytes, std::size_t fields) {
+  constexpr std::uint32_t wave_format_pcm = 1;
+  const std::uint32_t tag = little(bytes, fields, 2);
+  const std::uint32_t channels = little(bytes, fields + 2, 2);
+  const std::uint32_t rate = little(bytes, fields + 4, 4);
+  const std::uint32_t bits = little(bytes, fields + 14, 2);
+  if (tag != wave_format_pcm || little(bytes, fields + 12, 2) != 0 || bits % 8 != 0) return;
+  const std::uint32_t block = channels * (bits / 8);
+  put_little(bytes, fields + 12, 2, block);
+  put_little(bytes, fields + 8, 4, rate * block);
+}
+
+// Mends what SDL's loader would refuse or believe: a PCM format without its
+// derived fields, and a sound chunk that claims more bytes than the file
+// holds (SDL would allocate the claimed size, up to 4 GB, for a cut file).
+void repair_header(std::vector<unsigned char>& bytes) {
   constexpr std::size_t first_chunk = 12;
   constexpr std::size_t chunk_header = 8;
   constexpr std::size_t pcm_format_bytes = 16;
-  constexpr std::uint32_t wave_format_pcm = 1;
   if (bytes.size() < first_chunk || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
       std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
     return;
@@ -73,17 +87,13 @@ void repair_pcm_format(std::vector<unsigned char>& bytes) {
   std::size_t at = first_chunk;
   while (bytes.size() - at >= chunk_header) {
     const std::uint32_t size = little(bytes, at + 4, 4);
-    if (std::memcmp(bytes.data() + at, "fmt ", 4) == 0) {
-      const std::size_t fields = at + chunk_header;
-      if (size < pcm_format_bytes || bytes.size() - fields < pcm_format_bytes) return;
-      const std::uint32_t tag = little(bytes, fields, 2);
-      const std::uint32_t channels = little(bytes, fields + 2, 2);
-      const std::uint32_t rate = little(bytes, fields + 4, 4);
-      const std::uint32_t bits = little(bytes, fields + 14, 2);
-      if (tag != wave_format_pcm || little(bytes, fields + 12, 2) != 0 || bits % 8 != 0) return;
-      const std::uint32_t block = channels * (bits / 8);
-      put_little(bytes, fields + 12, 2, block);
-      put_little(bytes, fields + 8, 4, rate * block);
+    const std::size_t fields = at + chunk_header;
+    if (std::memcmp(bytes.data() + at, "fmt ", 4) == 0 && size >= pcm_format_bytes &&
+        bytes.size() - fields >= pcm_format_bytes) {
+      repair_pcm_format(bytes, fields);
+    }
+    if (std::memcmp(bytes.data() + at, "data", 4) == 0 && size > bytes.size() - fields) {
+      put_little(bytes, at + 4, 4, static_cast<std::uint32_t>(bytes.size() - fields));
       return;
     }
     const std::uint64_t next = std::uint64_t{at} + chunk_header + size + size % 2;
@@ -96,7 +106,7 @@ void repair_pcm_format(std::vector<unsigned char>& bytes) {
 
 std::shared_ptr<const WaveSound> read_wave_file(const std::filesystem::path& file) {
   std::vector<unsigned char> bytes = read_bytes(file);
-  repair_pcm_format(bytes);
+  repair_header(bytes);
   // SDL_RWFromConstMem refuses an empty buffer; the loader gives the reason.
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) fail_read(file, SDL_GetError());
