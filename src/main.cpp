@@ -15,6 +15,7 @@
 #include "platform/media/sdl_pictures.h"
 #include "platform/media/ttf_fonts.h"
 #include "platform/media/wave_file.h"
+#include "platform/picture_cache.h"
 #include "platform/program_location.h"
 #include "window/failure.h"
 
@@ -126,7 +127,8 @@ int main(int argc, char** argv) {
     return tw::run_pack(pack, std::cout, std::cerr);
   }
   try {
-    tw::SdlPictures pictures;
+    tw::SdlPictures decoder;
+    tw::PictureCache pictures(decoder);
     tw::SdlSoundFiles sounds;
     if (command == Command::Check) {
       return tw::run_check(folder, tw::selects_debug_mode(program.name), pictures, sounds, std::cout);

@@ -10,9 +10,9 @@ namespace tw {
 // Line k of the file becomes line k of the store. Nothing is removed first,
 // so lines past the end of a shorter file keep what they held.
 void Form1::read_into(ListStore& store, TextView engine_path) {
-  const std::vector<Text> lines = read_text_lines(platform_.game.read_file(engine_path));
+  std::vector<Text> lines = read_text_lines(platform_.game.read_file(engine_path));
   for (std::size_t k = 0; k < lines.size(); ++k) {
-    store.set_line(static_cast<long>(k), lines[k]);
+    store.set_line(static_cast<long>(k), std::move(lines[k]));
     if (k == kMaxDataFileLines) {
       throw Failure("行が多すぎます (32767 行まで): " + platform_.game.spelled(engine_path));
     }

@@ -78,9 +78,9 @@ void Form1::Read_Scene_File() {
     SceneFileReader scene(bytes);
     const long last_record = scene.last_record();
     for (long i = 0; i <= last_record; ++i) {
-      const std::array<Text, kRecordFields> fields = scene.next_record();
+      std::array<Text, kRecordFields> fields = scene.next_record();
       for (int f = 0; f < kRecordFields; ++f) {
-        record_store(static_cast<RecordField>(f)).set_line(i, fields[f]);
+        record_store(static_cast<RecordField>(f)).set_line(i, std::move(fields[f]));
       }
     }
   } catch (const Failure& failure) {

@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <cstring>
 
 #include "window/failure.h"
 
@@ -56,6 +58,12 @@ class Converter {
 };
 
 void append_utf32le(Text& out, std::string_view bytes) {
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size() / 4);
+    std::memcpy(out.data() + start, bytes.data(), bytes.size() / 4 * 4);
+    return;
+  }
   for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
     const auto byte = [&](std::size_t k) { return char32_t{static_cast<unsigned char>(bytes[i + k])}; };
     out += byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
@@ -85,6 +93,11 @@ Utf8Lead utf8_lead(unsigned char lead) {
 }  // namespace
 
 Text decode_cp932(std::string_view bytes) {
+  // CP932 keeps ASCII as it is; most lines of a game (type lines, file
+  // names, numbers) are nothing else and need no converter.
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return Text(bytes.begin(), bytes.end());
+  }
   thread_local Converter converter("UTF-32LE", "CP932");
   Text out;
   out.reserve(bytes.size());

@@ -40,27 +40,24 @@ void Form1::Draw_Main_Image() {
     if (entry == Main_Image_Name) return;  // on the canvas already
     Get_Image_Pos();
     load_work_picture(Mask1, U"\\image\\" + file);
-    if (is_masked_entry(entry)) {
-      load_work_picture(Mask2, U"\\image\\mask\\" + file);
-    } else {
-      // Presentations leave Mask2 black, but a masked sub image drawn between
-      // presentations leaves its mask there, which would mix this image with
-      // the canvas. Clearing first keeps an unmasked image an opaque copy.
-      Mask2.clear_surface();
-      Mask2.Height = Mask1.Height;
-      Mask2.Width = Mask1.Width;
-      const ScreenMetrics screen = platform_.screen.metrics();
-      Mask2.fit_surface(to_pixels(Mask2.Width, screen.twips_per_pixel_x),
-                        to_pixels(Mask2.Height, screen.twips_per_pixel_y));
-    }
     // The rectangle divides by 15 twips whatever the screen's factor.
     const int w = to_pixels(Mask1.Width);
     const int h = to_pixels(Mask1.Height);
-    bit_blt(image1.surface, Image_X, Image_Y, w, h, Mask2.surface, 0, 0, RasterOp::SrcErase);
-    // A mask smaller than its image counts as black beyond its edges: the
-    // image covers there instead of mixing with the canvas.
-    erase_beyond_mask(image1.surface, Image_X, Image_Y, w, h, Mask1.surface, Mask2.surface);
-    bit_blt(image1.surface, Image_X, Image_Y, w, h, Mask1.surface, 0, 0, RasterOp::SrcInvert);
+    if (is_masked_entry(entry)) {
+      load_work_picture(Mask2, U"\\image\\mask\\" + file);
+      bit_blt(image1.surface, Image_X, Image_Y, w, h, Mask2.surface, 0, 0, RasterOp::SrcErase);
+      // A mask smaller than its image counts as black beyond its edges: the
+      // image covers there instead of mixing with the canvas.
+      erase_beyond_mask(image1.surface, Image_X, Image_Y, w, h, Mask1.surface, Mask2.surface);
+      bit_blt(image1.surface, Image_X, Image_Y, w, h, Mask1.surface, 0, 0, RasterOp::SrcInvert);
+    } else {
+      // An opaque image is drawn through a black mask of its own size: the
+      // erase leaves black, the invert then the image, so it is a copy.
+      // Whatever a masked sub image left in Mask2 takes no part.
+      Mask2.Height = Mask1.Height;
+      Mask2.Width = Mask1.Width;
+      bit_blt(image1.surface, Image_X, Image_Y, w, h, Mask1.surface, 0, 0, RasterOp::SrcCopy);
+    }
     // The compositor shows the surface as it is: there is nothing to refresh.
   });
 }

@@ -27,12 +27,13 @@ Pixel mix(Pixel under, Pixel over, unsigned alpha) {
 // Applies `combine(source pixel, target pixel)` over `area` (target
 // coordinates, already clipped to both images); the source pixel of a target
 // pixel lies `dx`, `dy` away. A template, so the combination is inlined into
-// the row loop.
+// the row loop; target and source never overlap, which lets the compiler
+// vectorise the loop.
 template <class Combine>
 void combine_rows(Image& target, const Rect& area, const Image& source, int dx, int dy, Combine combine) {
   for (int row = area.y; row < area.y + area.height; ++row) {
-    Pixel* out = &target.at(area.x, row);
-    const Pixel* in = pixel_ptr(source, area.x + dx, row + dy);
+    Pixel* __restrict out = &target.at(area.x, row);
+    const Pixel* __restrict in = pixel_ptr(source, area.x + dx, row + dy);
     for (int i = 0; i < area.width; ++i) out[i] = combine(in[i], out[i]);
   }
 }
@@ -93,6 +94,11 @@ void bit_blt(Image& target, int x, int y, int w, int h, const Image& source, int
   if (right <= left || bottom <= top) return;
   const Rect area{int(left), int(top), int(right - left), int(bottom - top)};
   switch (op) {
+    case RasterOp::SrcCopy:
+      for (int row = area.y; row < area.y + area.height; ++row) {
+        std::copy_n(pixel_ptr(source, area.x + int(dx), row + int(dy)), area.width, &target.at(area.x, row));
+      }
+      break;
     case RasterOp::SrcErase:
       combine_rows(target, area, source, int(dx), int(dy), [](Pixel s, Pixel d) { return s & ~d; });
       break;

@@ -31,7 +31,7 @@ void blend_coverage(Image& target, const Coverage& glyphs, int x, int y, Pixel c
 // The raster operations of the engine's drawing, on the whole 32-bit pixel
 // word (the unused top byte included), with S the source and D the target
 // pixel: SrcErase gives S AND (NOT D), SrcInvert gives S XOR D.
-enum class RasterOp { SrcErase, SrcInvert };
+enum class RasterOp { SrcCopy, SrcErase, SrcInvert };
 
 // Combines the w x h rectangle of `source` at (sx, sy) into `target` at
 // (x, y). Only pixels whose target and source positions both lie inside

@@ -15,9 +15,10 @@ void Form1::Show_Scene() {
     Draw_Main_Image();
     Window_Paint();
     Draw_Sub_Image();
-    // Both work surfaces are black again between presentations.
-    Mask1.clear_surface();
-    Mask2.clear_surface();
+    // The work surfaces are emptied between presentations: every drawing
+    // loads its picture and mask into them afresh, so nothing is kept.
+    Mask1.surface = Image();
+    Mask2.surface = Image();
     Main_Image_Name = image_list.line(Line_No);
     Sub_Image_Name = sub_Image_List.line(Line_No);
     Text_Running = -1;
