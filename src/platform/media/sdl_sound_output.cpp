@@ -254,7 +254,12 @@ void SdlSoundOutput::Mixer::open_device() {
   wanted.userdata = this;
   // No changes allowed: SDL converts our mix to what the hardware takes.
   const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
-  if (id == 0) return;
+  if (id == 0) {
+    // Without a device the subsystem would only keep a thread polling for
+    // one to appear.
+    audio.reset();
+    return;
+  }
   device.emplace(id);
   SDL_PauseAudioDevice(id, 0);
 }
