@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/desktop/cursors.h"
+#include "platform/desktop/frame_log.h"
 #include "platform/desktop/popup_menu.h"
 #include "present/compositor.h"
 #include "present/screen_layout.h"
@@ -67,11 +68,12 @@ class EventLoop {
     redraw_ = false;
     if (!menu_.is_open()) {
       screen_.present(screen_image_);
-      return;
+    } else {
+      Image with_menu = screen_image_;
+      menu_.draw(with_menu);
+      screen_.present(with_menu);
     }
-    Image with_menu = screen_image_;
-    menu_.draw(with_menu);
-    screen_.present(with_menu);
+    frame_log_.note("frame");
   }
 
   void handle(const SDL_Event& event) {
@@ -87,6 +89,7 @@ class EventLoop {
         mouse_moved(engine_point(screen_.scale(), event.motion.x, event.motion.y));
         break;
       case SDL_MOUSEBUTTONDOWN:
+        frame_log_.note("press");
         button_down(engine_point(screen_.scale(), event.button.x, event.button.y), event.button.button);
         break;
       case SDL_MOUSEBUTTONUP:
@@ -149,6 +152,7 @@ class EventLoop {
   PopupMenu menu_;
   std::optional<GameCursors> cursors_;
   Image screen_image_;
+  FrameLog frame_log_;
   bool recompose_ = true;
   bool redraw_ = true;
 };
