@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/deferred_sound_output.h"
 #include "platform/desktop/desktop_screen.h"
 #include "platform/desktop/event_loop.h"
 #include "platform/mci_interpreter.h"
@@ -43,7 +44,7 @@ int run_desktop(const DesktopOptions& options, MediaLibraries media) {
   DesktopScreen screen(options.windowed, media.fonts);
   DesktopClock clock;
   GameFolder game(options.game_folder);
-  SdlSoundOutput sound(options.game_folder);
+  DeferredSoundOutput sound([&] { return std::make_unique<SdlSoundOutput>(options.game_folder); });
   MciInterpreter commands(game, clock, media.sounds, sound);
   SqliteStore settings(default_settings_file());
   Platform platform{screen,   clock,          screen,      screen, commands,

@@ -1,0 +1,54 @@
+#include "platform/deferred_sound_output.h"
+
+#include <string>
+
+namespace tw {
+
+DeferredSoundOutput::DeferredSoundOutput(Setup setup)
+    : setup_([this, setup = std::move(setup)] {
+        std::unique_ptr<SoundOutput> made;
+        try {
+          made = setup();
+        } catch (...) {
+          // Sound never stops a game: it goes on in silence.
+        }
+        if (!made) made = std::make_unique<SilentOutput>();
+        const std::lock_guard lock(mutex_);
+        for (Command& command : waiting_) command(*made);
+        waiting_.clear();
+        output_ = std::move(made);
+      }) {}
+
+DeferredSoundOutput::~DeferredSoundOutput() { wait_ready(); }
+
+void DeferredSoundOutput::wait_ready() {
+  if (setup_.joinable()) setup_.join();
+}
+
+void DeferredSoundOutput::run(Command command) {
+  const std::lock_guard lock(mutex_);
+  if (output_) {
+    command(*output_);
+  } else {
+    waiting_.push_back(std::move(command));
+  }
+}
+
+void DeferredSoundOutput::play_midi(std::string_view channel,
+                                    std::shared_ptr<const std::vector<unsigned char>> smf) {
+  run([channel = std::string(channel), smf = std::move(smf)](SoundOutput& output) {
+    output.play_midi(channel, smf);
+  });
+}
+
+void DeferredSoundOutput::play_wave(std::string_view channel, std::shared_ptr<const WaveSound> wave) {
+  run([channel = std::string(channel), wave = std::move(wave)](SoundOutput& output) {
+    output.play_wave(channel, wave);
+  });
+}
+
+void DeferredSoundOutput::stop(std::string_view channel) {
+  run([channel = std::string(channel)](SoundOutput& output) { output.stop(channel); });
+}
+
+}  // namespace tw
