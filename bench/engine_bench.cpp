@@ -95,6 +95,13 @@ void BM_IconvLargestScene(benchmark::State& state) {
 }
 BENCHMARK(BM_IconvLargestScene)->Unit(benchmark::kMillisecond);
 
+// Decoding a 640 x 480 BMP, what the first showing of a picture costs.
+void BM_DecodePicture(benchmark::State& state) {
+  const fs::path file = TALLOWIND_SOURCE_DIR "/games/demo/image/sea.bmp";
+  for (auto _ : state) benchmark::DoNotOptimize(test::shared_pictures().load(file).pixels.data());
+}
+BENCHMARK(BM_DecodePicture)->Unit(benchmark::kMillisecond);
+
 // A scene of records that each draw a full 640 x 480 picture (two taking
 // turns, so each is really drawn) with the message panel and a sub picture.
 struct PictureScene {
