@@ -85,14 +85,6 @@ std::pair<std::string_view, std::string_view> split(std::string_view input, std:
   return {input.substr(0, at), input.substr(at + separator.size())};
 }
 
-template <class Read>
-void may_fail(Read&& read) {
-  try {
-    read();
-  } catch (const Failure&) {
-  }
-}
-
 }  // namespace
 
 // A packed scene (also played as scene 2) and a replay script: play ends in

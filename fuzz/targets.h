@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "window/failure.h"
+
 namespace tw::fuzz {
 
 // One run of a fuzz target on one input. A target returns normally for every
@@ -26,6 +28,15 @@ const std::vector<NamedTarget>& all_targets();
 
 // Aborts with `what` when a property of the engine does not hold.
 void require(bool holds, const char* what);
+
+// Runs one of the engine's readings, for which failing is a defined outcome.
+template <class Read>
+void may_fail(Read&& read) {
+  try {
+    read();
+  } catch (const Failure&) {
+  }
+}
 
 // The input of the game target: a packed scene file, the separator line,
 // then a replay script.

@@ -16,14 +16,6 @@ namespace {
 
 constexpr char32_t kNotDecoded = U'\uFFFD';
 
-template <class Read>
-void may_fail(Read&& read) {
-  try {
-    read();
-  } catch (const Failure&) {
-  }
-}
-
 }  // namespace
 
 void require(bool holds, const char* what) {
