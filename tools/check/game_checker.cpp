@@ -21,6 +21,11 @@ std::string reason_of(const Failure& failure) {
   return ": " + what.substr(open + 2, what.size() - open - 3);
 }
 
+// A file as findings name it: `what` and the path inside the game folder.
+std::string named(const std::string& what, TextView engine_path) {
+  return what + " \"" + report_name(engine_path) + "\"";
+}
+
 }  // namespace
 
 GameChecker::GameChecker(const GameFolder& game, Pictures& pictures, SoundFiles& sounds,
@@ -39,14 +44,12 @@ std::optional<std::filesystem::path> GameChecker::find(TextView engine_path, con
                                                        Severity severity, const std::string& what) {
   const auto file = game_.resolve(engine_path);
   if (!file) {
-    report_.add(severity, place,
-                what + " " + in_quotes(from_utf8(report_name(engine_path))) + " does not exist");
+    report_.add(severity, place, named(what, engine_path) + " does not exist");
     return std::nullopt;
   }
   if (!game_.exists_exactly(engine_path)) {
     const std::string found = std::filesystem::relative(*file, game_.root()).generic_string();
-    report_.warning(place, what + " " + in_quotes(from_utf8(report_name(engine_path))) +
-                               " is found only as " + in_quotes(from_utf8(found)) +
+    report_.warning(place, named(what, engine_path) + " is found only as " + in_quotes(from_utf8(found)) +
                                ": the letter case differs");
   }
   return file;
@@ -67,9 +70,7 @@ const GameChecker::PictureFacts* GameChecker::check_picture(TextView engine_path
     }
   }
   if (seen->second.problem) {
-    report_.add(severity, place,
-                what + " " + in_quotes(from_utf8(report_name(engine_path))) + " cannot be read" +
-                    *seen->second.problem);
+    report_.add(severity, place, named(what, engine_path) + " cannot be read" + *seen->second.problem);
     return nullptr;
   }
   return &seen->second;
@@ -92,16 +93,16 @@ void GameChecker::check_sound(TextView folder, const Text& name, bool music, con
       const MediaReply length = media_.send(U"status midi length");
       if (!reads([&] { to_int16(length.reply); })) {
         seen->second.too_long =
-            "music " + in_quotes(from_utf8(report_name(engine_path))) + " lasts " + to_utf8(length.reply) +
+            named("music", engine_path) + " lasts " + to_utf8(length.reply) +
             " sixteenth notes, more than the 32767 the engine can count: starting it ends play";
       }
     }
     media_.send(music ? U"close midi" : U"close wav");
   }
   if (seen->second.code != 0) {
-    report_.warning(place, what + " " + in_quotes(from_utf8(report_name(engine_path))) +
-                               (music ? " is not a MIDI file that plays: the scene stays silent"
-                                      : " is not a WAV file that plays: nothing is heard"));
+    report_.warning(
+        place, named(what, engine_path) + (music ? " is not a MIDI file that plays: the scene stays silent"
+                                                 : " is not a WAV file that plays: nothing is heard"));
   }
   if (seen->second.too_long) report_.add(severity, place, *seen->second.too_long);
 }
