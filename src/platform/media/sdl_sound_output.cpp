@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <fluidsynth.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -228,6 +229,10 @@ void SdlSoundOutput::Mixer::load_synth(const fs::path& game_folder,
       fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
       // Pinning the samples in RAM needs a privilege a game does not have.
       fluid_settings_setint(settings.get(), "synth.lock-memory", 0);
+      // Only the samples of the instruments a song selects are read, when
+      // it selects them: a General MIDI SoundFont holds far more than a
+      // game's songs use.
+      fluid_settings_setint(settings.get(), "synth.dynamic-sample-loading", 1);
       // silence() resets the synth itself; the player's own reset would only
       // release the notes silence() has just cut.
       fluid_settings_setint(settings.get(), "player.reset-synth", 0);
@@ -237,6 +242,9 @@ void SdlSoundOutput::Mixer::load_synth(const fs::path& game_folder,
     if (fluid_synth_sfload(made.get(), file.c_str(), 1) != FLUID_FAILED) {
       soundfont = file;
       synth = std::move(made);
+      // Loading goes through megabytes of buffers that are freed again;
+      // the allocator would keep their pages for the rest of the game.
+      malloc_trim(0);
       return;
     }
   }
