@@ -51,10 +51,20 @@ void draw_picture_box(Image& screen, const PictureBox& box, const ScreenPlace& p
 }  // namespace
 
 Image compose_screen(const Form1& form, Fonts& fonts) {
+  Image screen;
+  compose_screen(form, fonts, screen);
+  return screen;
+}
+
+void compose_screen(const Form1& form, Fonts& fonts, Image& screen) {
   if (!form.form.Visible) {
-    return Image(form.form_surface.width, form.form_surface.height, 0);
+    screen.width = form.form_surface.width;
+    screen.height = form.form_surface.height;
+    screen.pixels.assign(form.form_surface.pixels.size(), 0);
+    return;
   }
-  Image screen = form.form_surface;
+  // Assigning keeps the pixels' memory when the size stays.
+  screen = form.form_surface;
   const int ppi = kTwipsPerInch / form.platform().screen.metrics().twips_per_pixel_y;
 
   // Labels have no window of their own: they lie on the window's surface,
@@ -75,7 +85,6 @@ Image compose_screen(const Form1& form, Fonts& fonts) {
       }
     }
   }
-  return screen;
 }
 
 }  // namespace tw

@@ -11,5 +11,8 @@ namespace tw {
 // message window and its labels on top. The replay's screenshots and the
 // desktop window both show this image.
 Image compose_screen(const Form1& form, Fonts& fonts);
+// The same into an image kept from frame to frame, so that presenting does
+// not take fresh memory each time.
+void compose_screen(const Form1& form, Fonts& fonts, Image& screen);
 
 }  // namespace tw

@@ -60,7 +60,7 @@ class EventLoop {
   // an engine event, the menu drawn again over the kept screen.
   void show() {
     if (recompose_) {
-      screen_image_ = compose_screen(form_, fonts_);
+      compose_screen(form_, fonts_, screen_image_);
       redraw_ = true;
     }
     recompose_ = false;
