@@ -11,6 +11,7 @@ struct Rect {
   int height = 0;
 
   bool contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+  bool operator==(const Rect&) const = default;
 };
 
 // The part of `rect` that lies inside both `rect` and `clip`.

@@ -15,22 +15,35 @@ ImageWindow::ImageWindow(const char* title, int x, int y, int width, int height,
   if (!window_) throw Failure(std::string("ウインドウを作れません: ") + SDL_GetError());
 }
 
-Rect changed_rect(const Image& before, const Image& after) {
-  if (before.width != after.width || before.height != after.height) return {0, 0, after.width, after.height};
-  int top = after.height;
+namespace {
+
+// Our pixels are SDL's RGB888 words: such a surface holds exactly what was
+// drawn on it and can be read back.
+bool reads_back(const SDL_Surface& shown, const Image& image, int factor) {
+  return shown.format->format == SDL_PIXELFORMAT_RGB888 && shown.w >= image.width * factor &&
+         shown.h >= image.height * factor;
+}
+
+}  // namespace
+
+Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor) {
+  constexpr Pixel shown_bits = 0x00FFFFFF;
+  int top = image.height;
   int bottom = -1;
-  int left = after.width;
+  int left = image.width;
   int right = -1;
-  for (int y = 0; y < after.height; ++y) {
-    const Pixel* old_row = &before.pixels[static_cast<std::size_t>(y) * after.width];
-    const Pixel* new_row = &after.pixels[static_cast<std::size_t>(y) * after.width];
-    if (std::equal(old_row, old_row + after.width, new_row)) continue;
+  for (int y = 0; y < image.height; ++y) {
+    const Pixel* new_row = &image.pixels[static_cast<std::size_t>(y) * image.width];
+    const auto* old_row = reinterpret_cast<const Pixel*>(static_cast<const unsigned char*>(shown.pixels) +
+                                                         static_cast<std::size_t>(y) * factor * shown.pitch);
+    const auto same = [&](int x) { return ((new_row[x] ^ old_row[x * factor]) & shown_bits) == 0; };
+    int first = 0;
+    while (first < image.width && same(first)) ++first;
+    if (first == image.width) continue;
+    int last = image.width - 1;
+    while (same(last)) --last;
     top = std::min(top, y);
     bottom = y;
-    int first = 0;
-    while (old_row[first] == new_row[first]) ++first;
-    int last = after.width - 1;
-    while (old_row[last] == new_row[last]) --last;
     left = std::min(left, first);
     right = std::max(right, last);
   }
@@ -42,8 +55,10 @@ void ImageWindow::present(const Image& image, int factor) {
   if (image.empty()) return;
   SDL_Surface* target = SDL_GetWindowSurface(window_.get());
   if (!target) return;
-  const bool whole = shown_.empty();
-  const Rect changed = changed_rect(shown_, image);
+  // The window's surface keeps what it shows, so it is what a new image is
+  // compared with; no copy of the last image is kept.
+  const bool whole = whole_ || !reads_back(*target, image, factor);
+  const Rect changed = whole ? Rect{0, 0, image.width, image.height} : changed_rect(image, *target, factor);
   if (changed.width <= 0) return;
   // The image's words are SDL's RGB888 layout, so SDL reads them in place.
   SdlSurface source(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Pixel*>(image.pixels.data()), image.width,
@@ -64,7 +79,7 @@ void ImageWindow::present(const Image& image, int factor) {
   } else {
     SDL_UpdateWindowSurfaceRects(window_.get(), &to, 1);
   }
-  shown_ = image;
+  whole_ = false;
 }
 
 }  // namespace tw

@@ -23,15 +23,17 @@ class ImageWindow {
   // top-left corner; the rest of the window is black.
   void present(const Image& image, int factor);
   // The window was uncovered or resized: the next present sends it all.
-  void invalidate() { shown_ = Image(); }
+  void invalidate() { whole_ = true; }
 
  private:
   SdlWindow window_;
-  Image shown_;  // what the window shows, to find what changed
+  bool whole_ = true;  // the window's surface does not hold the last image
 };
 
-// The smallest rectangle holding every pixel in which `before` and `after`
-// differ: all of `after` when their sizes differ, empty when they are equal.
-Rect changed_rect(const Image& before, const Image& after);
+// The smallest rectangle of `image` holding every pixel that differs from
+// what the 32-bit RGB888 surface `shown` holds, the image's pixel (x, y)
+// being the surface's (x * factor, y * factor); empty when none differs.
+// The surface must be at least factor times the image's size.
+Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor);
 
 }  // namespace tw
