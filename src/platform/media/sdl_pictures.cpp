@@ -212,15 +212,16 @@ Image SdlPictures::load(const std::filesystem::path& file) {
   }
   // Decoders may read a size other than the header's, e.g. a later frame.
   if (!acceptable_size(decoded->w, decoded->h)) fail_load(file, "大きさが扱えません");
-  // Alpha is dropped, not blended: the engine keeps the colour of every pixel.
-  const SurfacePtr xrgb(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGB888, 0));
-  if (!xrgb) fail_load(file, SDL_GetError());
-
-  Image image(xrgb->w, xrgb->h);
-  const auto* rows = static_cast<const unsigned char*>(xrgb->pixels);
-  for (int y = 0; y < image.height; ++y) {
-    std::memcpy(&image.at(0, y), rows + static_cast<std::size_t>(y) * xrgb->pitch,
-                image.width * sizeof(Pixel));
+  // Converted straight into the image, as a plain copy: alpha and colour
+  // key take no part, the engine keeps the colour of every pixel.
+  Image image(decoded->w, decoded->h);
+  const SurfacePtr into(SDL_CreateRGBSurfaceWithFormatFrom(image.pixels.data(), image.width, image.height, 32,
+                                                           image.width * static_cast<int>(sizeof(Pixel)),
+                                                           SDL_PIXELFORMAT_RGB888));
+  if (!into || SDL_SetSurfaceBlendMode(decoded.get(), SDL_BLENDMODE_NONE) != 0 ||
+      SDL_SetColorKey(decoded.get(), SDL_FALSE, 0) != 0 || SDL_SetSurfaceColorMod(decoded.get(), 255, 255, 255) != 0 ||
+      SDL_SetSurfaceAlphaMod(decoded.get(), 255) != 0 || SDL_BlitSurface(decoded.get(), nullptr, into.get(), nullptr) != 0) {
+    fail_load(file, SDL_GetError());
   }
   for (Pixel& pixel : image.pixels) pixel &= rgb_mask;
   return image;
