@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/headless/session.h"
+#include "platform/memory_reuse.h"
 #include "platform/picture_cache.h"
 #include "present/compositor.h"
 #include "support/test_game.h"
@@ -168,4 +169,12 @@ BENCHMARK(BM_StepAndComposeScreen)->Unit(benchmark::kMicrosecond);
 }  // namespace bench
 }  // namespace tw
 
-BENCHMARK_MAIN();
+// The player's own allocation policy, so that the figures are the player's.
+int main(int argc, char** argv) {
+  tw::keep_freed_memory_for_reuse();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -15,6 +15,7 @@
 #include "platform/media/sdl_pictures.h"
 #include "platform/media/ttf_fonts.h"
 #include "platform/media/wave_file.h"
+#include "platform/memory_reuse.h"
 #include "platform/picture_cache.h"
 #include "platform/program_location.h"
 #include "window/failure.h"
@@ -66,6 +67,7 @@ bool read_screen_size(std::string_view text, int& width, int& height) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  tw::keep_freed_memory_for_reuse();
   const char* path_variable = std::getenv("PATH");
   const tw::ProgramLocation program =
       tw::locate_program(argc > 0 ? argv[0] : "tallowind", path_variable ? path_variable : "");

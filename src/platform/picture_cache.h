@@ -10,13 +10,16 @@
 namespace tw {
 
 // Decoded pictures kept by file while the file stays the same (size and
-// modification time), so that a game going back and forth between its
-// backgrounds decodes each only once. The least recently used go first
+// modification time), so that a game going back and forth between two
+// backgrounds decodes neither again. The least recently used go first
 // when the pictures kept pass the budget. Failures are not kept: a file
 // that could not be read is read again next time.
 class PictureCache : public Pictures {
  public:
-  static constexpr std::size_t kDefaultBudgetBytes = std::size_t{64} << 20;
+  // Three 640 x 480 pictures. A picture decoded into reused memory takes a
+  // third of a millisecond, so keeping more would cost the player memory
+  // for little.
+  static constexpr std::size_t kDefaultBudgetBytes = std::size_t{4} << 20;
 
   explicit PictureCache(Pictures& decoder, std::size_t budget_bytes = kDefaultBudgetBytes);
 
