@@ -17,37 +17,48 @@ class CountingPictures : public Pictures {
     ++loads;
     return shared_pictures().load(file);
   }
-  void save_png(const Image& image, const fs::path& file) override { shared_pictures().save_png(image, file); }
+  void save_png(const Image& image, const fs::path& file) override {
+    shared_pictures().save_png(image, file);
+  }
   int loads = 0;
 };
 
-TEST(PictureCache, DecodesAFileOnceUntilItChangesAndKeepsWithinItsBudget) {
+TEST(PictureCache, KeepsAPictureFromItsSecondShowingUntilItsFileChanges) {
   TestGame game;
   game.write_bmp("a.bmp", solid(8, 8, 0x112233));
-  game.write_bmp("b.bmp", solid(8, 8, 0x445566));
   CountingPictures decoder;
   PictureCache cache(decoder, 2 * 8 * 8 * sizeof(Pixel));  // room for two
   const fs::path a = game.root() / "a.bmp";
-  const fs::path b = game.root() / "b.bmp";
-  EXPECT_EQ(cache.load(a).at(0, 0), 0x112233u);
-  EXPECT_EQ(cache.load(a).at(0, 0), 0x112233u);
-  EXPECT_EQ(decoder.loads, 1);
-
-  game.write_bmp("a.bmp", solid(9, 8, 0x778899));  // changed on disk
-  EXPECT_EQ(cache.load(a).at(0, 0), 0x778899u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(cache.load(a).at(0, 0), 0x112233u);
   EXPECT_EQ(decoder.loads, 2);
 
-  game.write_bmp("c.bmp", solid(8, 8, 0));
-  cache.load(b);
-  cache.load(game.root() / "c.bmp");  // the budget lets a go
-  cache.load(b);
+  game.write_bmp("a.bmp", solid(9, 7, 0x778899));  // changed on disk: shown anew
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(cache.load(a).at(0, 0), 0x778899u);
   EXPECT_EQ(decoder.loads, 4);
-  cache.load(a);
-  EXPECT_EQ(decoder.loads, 5);
 
   game.write_bytes("broken.bmp", "BM");
-  for (int i = 0; i < 2; ++i) EXPECT_THROW(cache.load(game.root() / "broken.bmp"), Failure);
+  for (int i = 0; i < 3; ++i) EXPECT_THROW(cache.load(game.root() / "broken.bmp"), Failure);
   EXPECT_EQ(decoder.loads, 7);
+}
+
+TEST(PictureCache, PicturesShownOnceLeaveTheKeptOnesAloneAndTheBudgetHolds) {
+  TestGame game;
+  CountingPictures decoder;
+  PictureCache cache(decoder, 2 * 8 * 8 * sizeof(Pixel));  // room for two
+  std::vector<fs::path> files;
+  for (int i = 0; i < 50; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".bmp";
+    game.write_bmp(name, solid(8, 8, static_cast<Pixel>(i)));
+    files.push_back(game.root() / name);
+  }
+  for (const int i : {0, 1, 0, 1}) cache.load(files[i]);
+  for (int i = 2; i < 50; ++i) cache.load(files[i]);  // each shown once
+  for (const int i : {0, 1}) EXPECT_EQ(cache.load(files[i]).at(0, 0), static_cast<Pixel>(i));
+  EXPECT_EQ(decoder.loads, 4 + 48);
+
+  for (const int i : {2, 2, 3, 3}) cache.load(files[i]);  // two more come back: the budget lets 0 and 1 go
+  cache.load(files[0]);
+  EXPECT_EQ(decoder.loads, 4 + 48 + 4 + 1);
 }
 
 }  // namespace
