@@ -1,28 +1,33 @@
 #include "platform/deferred_sound_output.h"
 
 #include <string>
+#include <utility>
 
 namespace tw {
 
-DeferredSoundOutput::DeferredSoundOutput(Setup setup)
-    : setup_([this, setup = std::move(setup)] {
-        std::unique_ptr<SoundOutput> made;
-        try {
-          made = setup();
-        } catch (...) {
-          // Sound never stops a game: it goes on in silence.
-        }
-        if (!made) made = std::make_unique<SilentOutput>();
-        const std::lock_guard lock(mutex_);
-        for (Command& command : waiting_) command(*made);
-        waiting_.clear();
-        output_ = std::move(made);
-      }) {}
+DeferredSoundOutput::DeferredSoundOutput(Setup setup) : setup_(std::move(setup)) {}
 
 DeferredSoundOutput::~DeferredSoundOutput() { wait_ready(); }
 
+void DeferredSoundOutput::start() {
+  if (!setup_) return;
+  setting_up_ = std::thread([this, setup = std::exchange(setup_, nullptr)] {
+    std::unique_ptr<SoundOutput> made;
+    try {
+      made = setup();
+    } catch (...) {
+      // Sound never stops a game: it goes on in silence.
+    }
+    if (!made) made = std::make_unique<SilentOutput>();
+    const std::lock_guard lock(mutex_);
+    for (Command& command : waiting_) command(*made);
+    waiting_.clear();
+    output_ = std::move(made);
+  });
+}
+
 void DeferredSoundOutput::wait_ready() {
-  if (setup_.joinable()) setup_.join();
+  if (setting_up_.joinable()) setting_up_.join();
 }
 
 void DeferredSoundOutput::run(Command command) {

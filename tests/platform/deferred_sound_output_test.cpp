@@ -34,7 +34,9 @@ TEST(DeferredSoundOutput, KeepsCommandsUntilTheOutputIsReadyThenPassesThemOnInOr
   });
   sound.stop("midi");
   sound.play_midi("midi", nullptr);
+  sound.start();
   sound.play_wave("wav", nullptr);
+  sound.start();
   EXPECT_TRUE(log.empty());
   go.set_value();
   sound.wait_ready();
@@ -45,8 +47,21 @@ TEST(DeferredSoundOutput, KeepsCommandsUntilTheOutputIsReadyThenPassesThemOnInOr
 TEST(DeferredSoundOutput, ASetupThatFailsLeavesTheGameSilent) {
   DeferredSoundOutput sound([]() -> std::unique_ptr<SoundOutput> { throw std::runtime_error("no sound"); });
   sound.play_wave("wav", nullptr);
+  sound.start();
   sound.wait_ready();
   sound.stop("wav");
+}
+
+TEST(DeferredSoundOutput, OneNeverStartedKeepsItsCommandsAndEndsQuietly) {
+  bool set_up = false;
+  {
+    DeferredSoundOutput sound([&] {
+      set_up = true;
+      return std::unique_ptr<SoundOutput>();
+    });
+    sound.play_wave("wav", nullptr);
+  }
+  EXPECT_FALSE(set_up);
 }
 
 }  // namespace

@@ -51,7 +51,9 @@ int run_desktop(const DesktopOptions& options, MediaLibraries media) {
                     settings, media.pictures, media.fonts, game,   {options.program_name}};
   Form1 form(platform);
   try {
-    run_event_loop(form, screen, media.fonts, clock);
+    // The audio device and the SoundFont take the machine for a while: the
+    // first frame comes first, the title's music a moment after it.
+    run_event_loop(form, screen, media.fonts, clock, [&sound] { sound.start(); });
   } catch (const ProgramEnded&) {
     // Ended by the player, by END or after a failure message.
   }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "platform/desktop/cursors.h"
 #include "platform/desktop/frame_log.h"
@@ -28,8 +29,14 @@ int button_of(Uint8 sdl_button) {
 
 class EventLoop {
  public:
-  EventLoop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock)
-      : form_(form), screen_(screen), fonts_(fonts), clock_(clock), menu_(fonts) {}
+  EventLoop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock,
+            const std::function<void()>& after_first_frame)
+      : form_(form),
+        screen_(screen),
+        fonts_(fonts),
+        clock_(clock),
+        menu_(fonts),
+        after_first_frame_(after_first_frame) {}
 
   [[noreturn]] void run() {
     form_.create();
@@ -74,6 +81,7 @@ class EventLoop {
       screen_.present(with_menu);
     }
     frame_log_.note("frame");
+    if (after_first_frame_) std::exchange(after_first_frame_, nullptr)();
   }
 
   void handle(const SDL_Event& event) {
@@ -153,14 +161,16 @@ class EventLoop {
   std::optional<GameCursors> cursors_;
   Image screen_image_;
   FrameLog frame_log_;
+  std::function<void()> after_first_frame_;
   bool recompose_ = true;
   bool redraw_ = true;
 };
 
 }  // namespace
 
-void run_event_loop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock) {
-  EventLoop(form, screen, fonts, clock).run();
+void run_event_loop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock,
+                    const std::function<void()>& after_first_frame) {
+  EventLoop(form, screen, fonts, clock, after_first_frame).run();
 }
 
 }  // namespace tw

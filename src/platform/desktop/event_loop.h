@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "platform/desktop/desktop_screen.h"
 #include "platform/media.h"
 #include "window/form1.h"
@@ -7,7 +9,9 @@
 namespace tw {
 
 // Creates the game window and runs its events, menu and timers on this one
-// thread until the program ends (ProgramEnded).
-void run_event_loop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock);
+// thread until the program ends (ProgramEnded). `after_first_frame` runs
+// once the first frame is on the screen.
+void run_event_loop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock,
+                    const std::function<void()>& after_first_frame);
 
 }  // namespace tw
