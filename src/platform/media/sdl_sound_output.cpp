@@ -1,7 +1,6 @@
 #include "platform/media/sdl_sound_output.h"
 
 #include <SDL.h>
-#include <fluidsynth.h>
 #include <malloc.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "platform/game_folder.h"
+#include "platform/media/fluidsynth_library.h"
 #include "platform/media/plain_smf.h"
 
 namespace tw {
@@ -36,15 +36,19 @@ constexpr char soundfont_list_separator = ':';
 constexpr const char* soundfont_list_variable = "SDL_SOUNDFONTS";
 constexpr TextView game_midi_folder = U"\\midi";
 
+// Called only once FluidSynth is loaded: every use follows a synth or
+// settings object made through it.
+const FluidSynthLibrary& fluid() { return *fluidsynth_library(); }
+
 struct SettingsDelete {
-  void operator()(fluid_settings_t* settings) const { delete_fluid_settings(settings); }
+  void operator()(fluid_settings_t* settings) const { fluid().delete_fluid_settings(settings); }
 };
 struct SynthDelete {
-  void operator()(fluid_synth_t* synth) const { delete_fluid_synth(synth); }
+  void operator()(fluid_synth_t* synth) const { fluid().delete_fluid_synth(synth); }
 };
 // Deleting a player also stops it and takes its timer off the synth.
 struct PlayerDelete {
-  void operator()(fluid_player_t* player) const { delete_fluid_player(player); }
+  void operator()(fluid_player_t* player) const { fluid().delete_fluid_player(player); }
 };
 using SettingsPtr = std::unique_ptr<fluid_settings_t, SettingsDelete>;
 using SynthPtr = std::unique_ptr<fluid_synth_t, SynthDelete>;
@@ -55,7 +59,7 @@ using PlayerPtr = std::unique_ptr<fluid_player_t, PlayerDelete>;
 void quiet_fluidsynth_log() {
   static const bool quiet = [] {
     for (const int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
-      fluid_set_log_function(level, nullptr, nullptr);
+      fluid().fluid_set_log_function(level, nullptr, nullptr);
     return true;
   }();
   static_cast<void>(quiet);
@@ -222,24 +226,26 @@ void SdlSoundOutput::Mixer::load_synth(const fs::path& game_folder,
   for (const fs::path& file : candidates) {
     if (!may_load(file)) continue;
     if (!made) {
-      settings.reset(new_fluid_settings());
+      if (!fluidsynth_library()) return;  // the game is silent without it
+      quiet_fluidsynth_log();
+      settings.reset(fluid().new_fluid_settings());
       if (!settings) return;
-      fluid_settings_setnum(settings.get(), "synth.sample-rate", sound_output_rate);
+      fluid().fluid_settings_setnum(settings.get(), "synth.sample-rate", sound_output_rate);
       // The song advances with the samples we render: no timer thread.
-      fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
+      fluid().fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
       // Pinning the samples in RAM needs a privilege a game does not have.
-      fluid_settings_setint(settings.get(), "synth.lock-memory", 0);
+      fluid().fluid_settings_setint(settings.get(), "synth.lock-memory", 0);
       // Only the samples of the instruments a song selects are read, when
       // it selects them: a General MIDI SoundFont holds far more than a
       // game's songs use.
-      fluid_settings_setint(settings.get(), "synth.dynamic-sample-loading", 1);
+      fluid().fluid_settings_setint(settings.get(), "synth.dynamic-sample-loading", 1);
       // silence() resets the synth itself; the player's own reset would only
       // release the notes silence() has just cut.
-      fluid_settings_setint(settings.get(), "player.reset-synth", 0);
-      made.reset(new_fluid_synth(settings.get()));
+      fluid().fluid_settings_setint(settings.get(), "player.reset-synth", 0);
+      made.reset(fluid().new_fluid_synth(settings.get()));
       if (!made) return;
     }
-    if (fluid_synth_sfload(made.get(), file.c_str(), 1) != FLUID_FAILED) {
+    if (fluid().fluid_synth_sfload(made.get(), file.c_str(), 1) != FLUID_FAILED) {
       soundfont = file;
       synth = std::move(made);
       // Loading goes through megabytes of buffers that are freed again;
@@ -282,8 +288,8 @@ void SdlSoundOutput::Mixer::cut_song() {
   player.reset();
   // The reset only releases notes, and would release the cut ones again if
   // it came after the cut.
-  fluid_synth_system_reset(synth.get());
-  fluid_synth_all_sounds_off(synth.get(), -1);
+  fluid().fluid_synth_system_reset(synth.get());
+  fluid().fluid_synth_all_sounds_off(synth.get(), -1);
   synth_tail = synth_tail_frames;
   midi_channel.clear();
 }
@@ -292,8 +298,8 @@ void SdlSoundOutput::Mixer::mix(float* out, int frames) {
   if (frames <= 0) return;
   const std::size_t count = static_cast<std::size_t>(frames) * sound_output_channels;
   if (player || synth_tail > 0) {
-    fluid_synth_write_float(synth.get(), frames, out, 0, sound_output_channels, out, 1,
-                            sound_output_channels);
+    fluid().fluid_synth_write_float(synth.get(), frames, out, 0, sound_output_channels, out, 1,
+                                    sound_output_channels);
     if (!player) synth_tail -= frames;
   } else {
     std::fill_n(out, count, 0.0f);
@@ -311,7 +317,6 @@ void SdlSoundOutput::Mixer::audio_callback(void* mixer, Uint8* stream, int bytes
 
 SdlSoundOutput::SdlSoundOutput(const fs::path& game_folder, SoundOutputSetup setup)
     : mixer_(std::make_unique<Mixer>()) {
-  quiet_fluidsynth_log();
   mixer_->load_synth(game_folder, setup.system_soundfonts);
   if (setup.open_device) mixer_->open_device();
 }
@@ -328,9 +333,9 @@ void SdlSoundOutput::play_midi(std::string_view channel,
   mixer_->cut_song();  // of whichever channel it plays on
   if (!audible) return;
   // The player copies the song; a song it cannot parse stays silent.
-  PlayerPtr player(new_fluid_player(mixer_->synth.get()));
-  if (!player || fluid_player_add_mem(player.get(), song.data(), song.size()) != FLUID_OK ||
-      fluid_player_play(player.get()) != FLUID_OK) {
+  PlayerPtr player(fluid().new_fluid_player(mixer_->synth.get()));
+  if (!player || fluid().fluid_player_add_mem(player.get(), song.data(), song.size()) != FLUID_OK ||
+      fluid().fluid_player_play(player.get()) != FLUID_OK) {
     return;
   }
   mixer_->player = std::move(player);
