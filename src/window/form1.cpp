@@ -53,10 +53,12 @@ Form1::Form1(Platform& platform) : platform_(platform) {
   form.Visible = false;  // shown by the load step, never before the data is read
 
   // Hidden work surfaces; two hold the built-in pictures of the panel.
-  make_picture(Picture2, U"Picture2", 0, 0, kPanelWidth, kPanelHeight, kBlack);
+  place(Picture2, U"Picture2", 0, 0, kPanelWidth, kPanelHeight);
+  Picture2.BackColor = kBlack;
   Picture2.Visible = false;
   Picture2.surface = panel_mask();
-  make_picture(Picture1, U"Picture1", 0, 0, kPanelWidth, kPanelHeight, kBlack);
+  place(Picture1, U"Picture1", 0, 0, kPanelWidth, kPanelHeight);
+  Picture1.BackColor = kBlack;
   Picture1.Visible = false;
   Picture1.surface = panel_colour();
   // No procedure draws on Image_Temp or reads it: it gets no pixels.
