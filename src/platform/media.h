@@ -18,6 +18,9 @@ class Pictures {
   virtual Image load(const std::filesystem::path& file) = 0;
   // Writes a PNG file; throws Failure when it cannot be written.
   virtual void save_png(const Image& image, const std::filesystem::path& file) = 0;
+  // Reads `file` ahead of its showing, where that makes the showing quicker.
+  // A file that cannot be read is left for its showing to report.
+  virtual void prefetch(const std::filesystem::path& file) { static_cast<void>(file); }
 };
 
 // A font as a control names it: face name, size in points, bold.

@@ -1,6 +1,9 @@
 #include "platform/picture_cache.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "window/failure.h"
 
 namespace tw {
 
@@ -16,33 +19,57 @@ PictureCache::PictureCache(Pictures& decoder, std::size_t budget_bytes)
     : decoder_(decoder), budget_(budget_bytes) {}
 
 Image PictureCache::load(const fs::path& file) {
+  const std::optional<Stamp> stamp = stamp_of(file);
+  if (!stamp) return decoder_.load(file);  // the decoder gives the reason
+  if (const Image* kept = find(*stamp)) return *kept;
+  Image image = decoder_.load(file);
+  if (seen_before(*stamp)) keep(*stamp, image);
+  return image;
+}
+
+void PictureCache::prefetch(const fs::path& file) {
+  const std::optional<Stamp> stamp = stamp_of(file);
+  if (!stamp || find(*stamp)) return;
+  try {
+    keep(*stamp, decoder_.load(file));
+  } catch (const Failure&) {
+    // Read again, and reported, when the picture is shown.
+  }
+}
+
+std::optional<PictureCache::Stamp> PictureCache::stamp_of(const fs::path& file) {
   std::error_code error;
   Stamp stamp{file, fs::file_size(file, error), {}};
   if (!error) stamp.modified = fs::last_write_time(file, error);
-  if (error) return decoder_.load(file);  // the decoder gives the reason
+  if (error) return std::nullopt;
+  return stamp;
+}
 
-  if (const auto found = by_file_.find(file); found != by_file_.end()) {
-    const Recent::iterator kept = found->second;
-    if (kept->stamp == stamp) {
-      recent_.splice(recent_.begin(), recent_, kept);
-      return kept->image;
-    }
-    kept_bytes_ -= bytes_of(kept->image);
-    recent_.erase(kept);
-    by_file_.erase(found);
+const Image* PictureCache::find(const Stamp& stamp) {
+  const auto found = by_file_.find(stamp.file);
+  if (found == by_file_.end()) return nullptr;
+  const Recent::iterator kept = found->second;
+  if (kept->stamp == stamp) {
+    recent_.splice(recent_.begin(), recent_, kept);
+    return &kept->image;
   }
+  kept_bytes_ -= bytes_of(kept->image);
+  recent_.erase(kept);
+  by_file_.erase(found);
+  return nullptr;
+}
 
-  Image image = decoder_.load(file);
-  if (bytes_of(image) > budget_ || !seen_before(stamp)) return image;
-  recent_.push_front({stamp, image});
-  by_file_[file] = recent_.begin();
-  kept_bytes_ += bytes_of(image);
+void PictureCache::keep(const Stamp& stamp, Image image) {
+  const std::size_t bytes = bytes_of(image);
+  if (bytes > budget_) return;
+  recent_.push_front({stamp, std::move(image)});
+  by_file_[stamp.file] = recent_.begin();
+  kept_bytes_ += bytes;
   while (kept_bytes_ > budget_) {
     kept_bytes_ -= bytes_of(recent_.back().image);
     by_file_.erase(recent_.back().stamp.file);
     recent_.pop_back();
   }
-  return image;
 }
 
 bool PictureCache::seen_before(const Stamp& stamp) {

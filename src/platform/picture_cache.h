@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <list>
 #include <map>
+#include <optional>
 
 #include "platform/media.h"
 
@@ -28,6 +29,8 @@ class PictureCache : public Pictures {
 
   Image load(const std::filesystem::path& file) override;
   void save_png(const Image& image, const std::filesystem::path& file) override;
+  // Decodes and keeps a picture about to be shown, unless it is kept.
+  void prefetch(const std::filesystem::path& file) override;
 
  private:
   struct Stamp {
@@ -43,6 +46,11 @@ class PictureCache : public Pictures {
   using Recent = std::list<Kept>;  // most recently used first
   static constexpr std::size_t kSeenOnceRemembered = 32;
 
+  // The file's size and time; nullopt when they cannot be read.
+  static std::optional<Stamp> stamp_of(const std::filesystem::path& file);
+  // The kept picture of an unchanged file, made the most recently used.
+  const Image* find(const Stamp& stamp);
+  void keep(const Stamp& stamp, Image image);
   // True the second time in a while that the same file is asked for.
   bool seen_before(const Stamp& stamp);
 

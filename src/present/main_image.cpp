@@ -2,8 +2,11 @@
 // what is there, opaque or through its mask.
 #include <utility>
 
+#include "data/number.h"
 #include "present/image_entry.h"
 #include "present/raster.h"
+#include "script/type_line.h"
+#include "window/failure.h"
 #include "window/form1.h"
 #include "window/geometry.h"
 
@@ -60,6 +63,49 @@ void Form1::Draw_Main_Image() {
     }
     // The compositor shows the surface as it is: there is nothing to refresh.
   });
+}
+
+void Form1::prefetch_pictures_ahead() {
+  try {
+    const std::optional<long> next = record_ahead();
+    if (!next) return;
+    const Text& entry = image_list.line(*next);
+    if (entry.empty() || entry == Main_Image_Name) return;  // nothing to load
+    const Text file = image_file_of(entry);
+    prefetch_picture(U"\\image\\" + file);
+    if (is_masked_entry(entry)) prefetch_picture(U"\\image\\mask\\" + file);
+  } catch (const Failure&) {
+    // A type line or entry that does not read fails the step itself.
+  }
+}
+
+// The record the next step goes to as things stand: at a choice, the one
+// highlighted, which a click anywhere takes.
+std::optional<long> Form1::record_ahead() const {
+  if (Line_No == -1) return 0;
+  switch (kind_of(type_line())) {
+    case RecordKind::Normal:
+    case RecordKind::Flag:
+    case RecordKind::Save:
+      return Line_No + 1L;
+    case RecordKind::Jump:
+      return jump_target(type_line());
+    case RecordKind::If: {
+      const IfLine line = parse_if_line(type_line());
+      const std::optional<int> flag = flag_index(line.letter);
+      const std::optional<bool> holds = flag ? compare_flag(Flags[*flag], line.value, line.op) : std::nullopt;
+      return holds ? to_int16(*holds ? line.first : line.second) : 0;
+    }
+    case RecordKind::Command:
+      if (Choice_Wait == -1 && Choice_Jump[Choice_Hover] != 0) return Choice_Jump[Choice_Hover];
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+void Form1::prefetch_picture(TextView engine_path) {
+  if (const auto file = platform_.game.resolve(engine_path)) platform_.pictures.prefetch(*file);
 }
 
 }  // namespace tw

@@ -124,6 +124,10 @@ class Form1 {
   void menu_click(MenuItem& item);
   // The player closes the window.
   void close();
+  // Reads the main picture of the record the next step presents, so that
+  // the step need not wait for its decoding. Never fails: what cannot be
+  // read is reported when it is shown.
+  void prefetch_pictures_ahead();
 
   // ---- Lists for the state dump and the screen --------------------------
   std::array<const MenuItem*, 7> menu_items() const;
@@ -170,6 +174,8 @@ class Form1 {
   void Draw_Sub_Image();
   bool image_entries_changed();
   void load_work_picture(PictureBox& box, TextView engine_path);
+  std::optional<long> record_ahead() const;
+  void prefetch_picture(TextView engine_path);
   // Saved games and the menu.
   void save_Click();
   void Load_Click();

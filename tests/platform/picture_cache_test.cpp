@@ -61,5 +61,21 @@ TEST(PictureCache, PicturesShownOnceLeaveTheKeptOnesAloneAndTheBudgetHolds) {
   EXPECT_EQ(decoder.loads, 4 + 48 + 4 + 1);
 }
 
+TEST(PictureCache, APictureReadAheadIsKeptAtOnceAndAFailureWaitsForItsShowing) {
+  TestGame game;
+  game.write_bmp("a.bmp", solid(8, 8, 0x112233));
+  game.write_bytes("broken.bmp", "BM");
+  CountingPictures decoder;
+  PictureCache cache(decoder);
+  cache.prefetch(game.root() / "a.bmp");
+  cache.prefetch(game.root() / "a.bmp");
+  EXPECT_EQ(cache.load(game.root() / "a.bmp").at(0, 0), 0x112233u);
+  EXPECT_EQ(decoder.loads, 1);
+
+  EXPECT_NO_THROW(cache.prefetch(game.root() / "broken.bmp"));
+  EXPECT_NO_THROW(cache.prefetch(game.root() / "missing.bmp"));
+  EXPECT_THROW(cache.load(game.root() / "broken.bmp"), Failure);
+}
+
 }  // namespace
 }  // namespace tw::test

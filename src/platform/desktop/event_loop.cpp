@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <utility>
 
@@ -44,6 +45,7 @@ class EventLoop {
     for (;;) {
       const std::optional<int> timer = run_due_timers();
       show();
+      read_ahead();
       // Sleeps until the next event or, while a timer runs, its next tick.
       const int wait_ms = timer ? static_cast<int>(std::clamp<std::int64_t>(
                                       form_.timer(*timer).due - clock_.now_ms(), 1, 1 << 30))
@@ -82,6 +84,17 @@ class EventLoop {
     }
     frame_log_.note("frame");
     if (after_first_frame_) std::exchange(after_first_frame_, nullptr)();
+  }
+
+  // Decodes the next record's picture while the player reads this one:
+  // once a record and highlighted choice, and not while an event waits.
+  void read_ahead() {
+    const std::array record{form_.Scene_No, form_.Line_No, form_.Choice_Hover};
+    if (record == read_ahead_for_) return;
+    SDL_PumpEvents();
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
+    read_ahead_for_ = record;
+    form_.prefetch_pictures_ahead();
   }
 
   void handle(const SDL_Event& event) {
@@ -162,6 +175,7 @@ class EventLoop {
   Image screen_image_;
   FrameLog frame_log_;
   std::function<void()> after_first_frame_;
+  std::array<std::int16_t, 3> read_ahead_for_{-1, -2, -1};  // scene, record and choice
   bool recompose_ = true;
   bool redraw_ = true;
 };
