@@ -1,6 +1,7 @@
 #include "platform/desktop/image_window.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "window/failure.h"
@@ -36,6 +37,8 @@ Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor) {
     const Pixel* new_row = &image.pixels[static_cast<std::size_t>(y) * image.width];
     const auto* old_row = reinterpret_cast<const Pixel*>(static_cast<const unsigned char*>(shown.pixels) +
                                                          static_cast<std::size_t>(y) * factor * shown.pitch);
+    // Blits copy whole words, so an unchanged row is equal to the byte.
+    if (factor == 1 && std::memcmp(new_row, old_row, image.width * sizeof(Pixel)) == 0) continue;
     const auto same = [&](int x) { return ((new_row[x] ^ old_row[x * factor]) & shown_bits) == 0; };
     int first = 0;
     while (first < image.width && same(first)) ++first;
