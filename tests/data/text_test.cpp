@@ -3,18 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <sstream>
+
+#include "support/inputs.h"
 
 namespace tw {
 namespace {
 
-const std::string sjis_folder = TALLOWIND_REALDATA "/text-sjis/";
-
-std::string read_bytes(const std::string& name) {
-  std::ifstream in(sjis_folder + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string read_bytes(const std::string& name) { return test::read_bytes(test::third_party("text-sjis/" + name)); }
 
 TEST(Cp932, RealTextsDecodeCompletely) {
   struct Case {
@@ -49,7 +45,7 @@ TEST(Cp932, RealTextsDecodeCompletely) {
 // glibc must read every two-byte sequence as Microsoft's table does; of the
 // single bytes it leaves only 80, A0 and FD-FF undecoded.
 TEST(Cp932, AgreesWithMicrosoftTable) {
-  std::ifstream in(sjis_folder + "tables/cp932-decode-python.tsv");
+  std::istringstream in(read_bytes("tables/cp932-decode-python.tsv"));
   int pairs = 0;
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;

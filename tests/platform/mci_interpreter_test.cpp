@@ -4,18 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "platform/headless/headless_platform.h"
+#include "support/inputs.h"
 #include "support/test_game.h"
 
 namespace tw::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-const fs::path kRealMidi = fs::path(TALLOWIND_REALDATA) / "midi";
-const fs::path kRealWave = fs::path(TALLOWIND_REALDATA) / "wav";
 
 // Remembers what the interpreter asked the sound device to do.
 class RecordingOutput : public SoundOutput {
@@ -35,11 +32,11 @@ class Interpreter : public ::testing::Test {
   Interpreter() {
     fs::create_directories(game.root() / "midi");
     fs::create_directories(game.root() / "wave");
-    fs::copy_file(kRealMidi / "jazz-soft/test-c-major-scale.mid", game.root() / "midi/Scale.MID");
-    fs::copy_file(kRealMidi / "tonejs-piano-midi-de/bach_846.mid", game.root() / "midi/bach.mid");
-    fs::copy_file(kRealMidi / "jazz-soft/test-not-a-midi-file.mid", game.root() / "midi/text.mid");
-    fs::copy_file(kRealWave / "debian-games/tuxtype_tock.wav", game.root() / "wave/tock.wav");
-    fs::copy_file(kRealWave / "scipy/test-44100Hz-le-1ch-4bytes-incomplete-chunk.wav",
+    fs::copy_file(third_party("midi/jazz-soft/test-c-major-scale.mid"), game.root() / "midi/Scale.MID");
+    fs::copy_file(third_party("midi/tonejs-piano-midi-de/bach_846.mid"), game.root() / "midi/bach.mid");
+    fs::copy_file(third_party("midi/jazz-soft/test-not-a-midi-file.mid"), game.root() / "midi/text.mid");
+    fs::copy_file(third_party("wav/debian-games/tuxtype_tock.wav"), game.root() / "wave/tock.wav");
+    fs::copy_file(third_party("wav/scipy/test-44100Hz-le-1ch-4bytes-incomplete-chunk.wav"),
                   game.root() / "wave/bad.wav");
   }
 

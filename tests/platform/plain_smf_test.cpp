@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "sound/midi_song.h"
+#include "support/inputs.h"
 #include "window/failure.h"
 
 namespace tw {
@@ -19,11 +18,10 @@ using Bytes = std::vector<unsigned char>;
 // output's tests; here the rewriting must keep what the engine reads.
 TEST(PlainSmfTest, RealSongsKeepTheirTimingAndRefusedOnesStayAsTheyAre) {
   int rewritten = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(TALLOWIND_REALDATA "/midi")) {
-    if (entry.path().extension() != ".mid") continue;
-    SCOPED_TRACE(entry.path().string());
-    std::ifstream in(entry.path(), std::ios::binary);
-    const Bytes original(std::istreambuf_iterator<char>(in), {}), plain = plain_smf(original);
+  for (const auto& file : test::third_party_files("midi", ".mid")) {
+    SCOPED_TRACE(file.string());
+    const std::string bytes = test::read_bytes(file);
+    const Bytes original(bytes.begin(), bytes.end()), plain = plain_smf(original);
     Bytes rmid = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'd', 'a', 't', 'a', 0, 0, 0, 1};
     rmid.insert(rmid.end(), original.begin(), original.end());  // its data chunk claims more than it holds
     try {

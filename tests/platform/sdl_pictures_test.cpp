@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/media/bmp_bitfields.h"
+#include "support/inputs.h"
 #include "window/failure.h"
 
 namespace tw {
@@ -21,12 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-const fs::path suite = fs::path(TALLOWIND_REALDATA) / "bmpsuite";
-
-std::string read_bytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+fs::path suite(const std::string& relative) { return test::third_party("bmpsuite/" + relative); }
+using test::read_bytes;
 
 class SdlPicturesTest : public testing::Test {
  protected:
@@ -54,13 +50,16 @@ TEST_F(SdlPicturesTest, EveryFileLoadsOrFailsCleanly) {
                                                       {"pal8w124.bmp", "124x61"},
                                                       {"pal8w125.bmp", "125x62"},
                                                       {"pal8w126.bmp", "126x63"}};
-  const std::string png = read_bytes(suite / "reference-html/rgb24.png");
+  const std::string png = read_bytes(suite("reference-html/rgb24.png"));
   std::vector<fs::path> files{scratch / "missing.bmp", write("cut.png", png.substr(0, 100))};
-  for (auto dir : {"g", "q", "b", "x"}) files.insert(files.end(), fs::directory_iterator(suite / dir), {});
+  for (auto dir : {"g", "q", "b", "x"}) {
+    const auto found = test::third_party_files("bmpsuite/" + std::string(dir), ".bmp");
+    files.insert(files.end(), found.begin(), found.end());
+  }
   ASSERT_EQ(files.size(), 2u + 27 + 64);
   for (const fs::path& file : files) {
     const std::string text = load(file);
-    if (file.parent_path() == suite / "g") {
+    if (file.parent_path() == suite("g")) {
       const auto found = unusual.find(file.filename().string());
       EXPECT_EQ(std::to_string(image.width) + "x" + std::to_string(image.height),
                 found == unusual.end() ? "127x64" : found->second);
@@ -74,7 +73,7 @@ TEST_F(SdlPicturesTest, EveryFileLoadsOrFailsCleanly) {
 TEST_F(SdlPicturesTest, HostileSizesAreRefusedBeforeDecoding) {
   const std::string bmp = "BM"s + std::string(12, '\0') + "\x28\0\0\0"s, pad(64, '\0');
   const std::pair<std::string, const char*> cases[] = {
-      {read_bytes(suite / "b/badwidth.bmp"), "-127x64"},
+      {read_bytes(suite("b/badwidth.bmp")), "-127x64"},
       {bmp + "\x20\x4E\0\0\x01\0\0\0\x01\0\x18\0"s + pad, "20000x1"},
       {bmp + "\0\x40\0\0\0\x40\0\0\x01\0\x20\0"s + pad, "16384x16384"},
       {"\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\x01\x86\xA0\0\x01\x86\xA0\x08\x02\0\0\0\0\0\0\0"s, "100000x100000"},
@@ -93,10 +92,10 @@ TEST_F(SdlPicturesTest, SomeMatchTheirRenderingsAndPngRoundTrips) {
       {"q/rgb16-231.bmp", "rgb16-231.png"}, {"q/rgb32h52.bmp", "rgb24.png"},
       {"b/rgb16-880.bmp", "rgb16-880.png"}};
   for (const auto& [bmp, png] : cases) {
-    const Image a = pictures.load(suite / bmp), b = pictures.load(suite / "reference-html" / png);
+    const Image a = pictures.load(suite(bmp)), b = pictures.load(suite("reference-html/"s + png));
     EXPECT_TRUE(a.width == b.width && a.pixels == b.pixels) << bmp;
   }
-  EXPECT_EQ(load(suite / "reference-html/rgb24.jpg"), "");
+  EXPECT_EQ(load(suite("reference-html/rgb24.jpg")), "");
   // One pixel of colour 0x123456 that is also the transparent colour: the colour is kept.
   const std::string gif =
       "GIF89a\x01\0\x01\0\x80\0\0\x12\x34\x56\0\0\0\x21\xF9\x04\x01\0\0\0\0\x2C\0\0\0\0"
@@ -113,9 +112,9 @@ TEST_F(SdlPicturesTest, SomeMatchTheirRenderingsAndPngRoundTrips) {
 }
 
 TEST(BmpBitfieldsTest, RefusesTruncatedAndOtherBmps) {
-  const std::string bytes = read_bytes(suite / "g/rgb32bf.bmp");
+  const std::string bytes = read_bytes(suite("g/rgb32bf.bmp"));
   for (const std::string& s : {bytes, bytes.substr(0, bytes.size() - 1), bytes.substr(0, 40),
-                               read_bytes(suite / "g/rgb24.bmp"), read_bytes(suite / "q/pal1huffmsb.bmp")}) {
+                               read_bytes(suite("g/rgb24.bmp")), read_bytes(suite("q/pal1huffmsb.bmp"))}) {
     const std::span data(reinterpret_cast<const unsigned char*>(s.data()), s.size());
     EXPECT_EQ(decode_bmp_bitfields(data).has_value(), s == bytes) << s.size();
   }

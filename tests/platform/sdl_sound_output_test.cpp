@@ -15,20 +15,20 @@
 #include <vector>
 
 #include "platform/media/wave_file.h"
+#include "support/inputs.h"
 
 namespace tw {
 namespace {
 
 namespace fs = std::filesystem;
-const fs::path midi = fs::path(TALLOWIND_REALDATA) / "midi",
-               scale = midi / "jazz-soft/test-c-major-scale.mid";
+fs::path midi(const std::string& name) { return test::third_party("midi/" + name); }
 const fs::path system_soundfont = "/usr/share/sounds/sf2/default-GM.sf2";
 const SoundOutputSetup no_device{.open_device = false};
 auto song(const fs::path& file) {
-  auto bytes = std::make_shared<std::vector<unsigned char>>(fs::file_size(file));
-  std::ifstream(file, std::ios::binary).read(reinterpret_cast<char*>(bytes->data()), bytes->size());
-  return bytes;
+  const std::string read = test::read_bytes(file);
+  return std::make_shared<std::vector<unsigned char>>(read.begin(), read.end());
 }
+auto scale() { return song(midi("jazz-soft/test-c-major-scale.mid")); }
 std::shared_ptr<const WaveSound> wave(int rate, int channels, std::vector<float> frame,
                                       std::size_t times = 1) {
   auto made = std::make_shared<WaveSound>(WaveSound{rate, channels, {}});
@@ -82,7 +82,7 @@ TEST_F(SdlSoundOutputTest, SongsAreHeardThroughTheSystemSoundFontUnlessBroken) {
                                     {"non-midi-track", true},
                                     {"illegal-message-all", true}}) {
     const auto begin = std::chrono::steady_clock::now();
-    out.play_midi("midi", song(midi / "jazz-soft" / ("test-" + std::string(file) + ".mid")));
+    out.play_midi("midi", song(midi("jazz-soft/test-" + std::string(file) + ".mid")));
     EXPECT_LT(std::chrono::steady_clock::now() - begin,
               std::chrono::milliseconds(500));  // never waits for the device
     EXPECT_TRUE(heard ? rms(render(out, 1.0)) > 0.005 : peak(render(out, 1.0)) < 1e-6f) << file;
@@ -93,7 +93,7 @@ TEST_F(SdlSoundOutputTest, WithoutSoundFontOrDeviceWavesAreResampledAndMixedWith
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   SdlSoundOutput out(game, {.system_soundfonts = {game / "default-GM.sf2"}});
   EXPECT_FALSE(out.soundfont() || out.has_device());
-  out.play_midi("midi", song(scale));
+  out.play_midi("midi", scale());
   out.play_wave("wav", wave(sound_output_rate / 4, 1, {0.0f, 0.4f, 0.8f}));
   out.play_wave("click", wave(sound_output_rate, 2, {0.5f, -0.5f}, 20));
   for (const auto& [channel, pop] : {std::pair{"pop", wave(sound_output_rate, 1, {1.0f}, 100)},
@@ -112,10 +112,10 @@ TEST_F(SdlSoundOutputTest, WithoutSoundFontOrDeviceWavesAreResampledAndMixedWith
 
 TEST_F(SdlSoundOutputTest, AWaveStartedDuringMusicAddsToIt) {
   SdlSoundOutput music(game, no_device), both(game, no_device);
-  for (SdlSoundOutput* out : {&music, &both}) out->play_midi("midi", song(midi / "planetblupi/music000.mid"));
+  for (SdlSoundOutput* out : {&music, &both}) out->play_midi("midi", song(midi("planetblupi/music000.mid")));
   const std::vector<float> before = render(music, 1.0);
   EXPECT_TRUE(rms(before) > 0.005 && before == render(both, 1.0));  // a real piece, clearly heard
-  WaveSound effect = *read_wave_file(fs::path(TALLOWIND_REALDATA) / "wav/debian-games/abe_bubble.wav");
+  WaveSound effect = *read_wave_file(test::third_party("wav/debian-games/abe_bubble.wav"));
   for (float& s : effect.samples) s /= 4;  // stays within full scale with the music
   both.play_wave("wav", std::make_shared<WaveSound>(effect));
   const std::vector<float> alone = render(music, 1.0), mixed = render(both, 1.0);
@@ -125,17 +125,17 @@ TEST_F(SdlSoundOutputTest, AWaveStartedDuringMusicAddsToIt) {
 
 TEST_F(SdlSoundOutputTest, StopSilencesAndPlayingAgainRestartsOneSongAtATime) {
   SdlSoundOutput out(game, no_device);
-  out.play_midi("midi", song(scale));
+  out.play_midi("midi", scale());
   const std::vector<float> start = render(out, 1.5);
   out.play_midi("bgm",
-                song(scale));  // from the start, replacing that of "midi"; traces of it stay, about -30 dB
+                scale());  // from the start, replacing that of "midi"; traces of it stay, about -30 dB
   out.stop("midi");
   EXPECT_LT(rms(render(out, 1.5), start), rms(start) / 10);
   out.play_wave("wav", wave(sound_output_rate, 1, {0.125f}, sound_output_rate));
   out.stop("bgm");
   EXPECT_LT(peak(render(out, 0.25), 0.125f, 2 * sound_output_rate / 100), 1e-3);  // cut within 10 ms
   EXPECT_EQ(peak(render(out, 0.25), 0.125f), 0.0f);
-  out.play_midi("wav", song(scale));  // replaces the sound on that channel
+  out.play_midi("wav", scale());  // replaces the sound on that channel
   EXPECT_LT(rms(render(out, 1.5), start), rms(start) / 10);
   render(out, 2.5);  // the song lasts 4 s: rendered time is song time
   EXPECT_LT(rms(render(out, 0.5)), rms(start) / 5);

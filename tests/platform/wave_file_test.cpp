@@ -9,18 +9,17 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "support/inputs.h"
 #include "window/failure.h"
 
 namespace tw {
 namespace {
 
 namespace fs = std::filesystem;
-const fs::path wavs = fs::path(TALLOWIND_REALDATA) / "wav";
 
 bool fails_cleanly(const fs::path& file) try {
   read_wave_file(file);
@@ -54,21 +53,22 @@ TEST(WaveFileTest, RealFilesLoadWithTheirLayoutOrFailCleanlyAndImaAdpcmLikeTheRe
       {"test-8000Hz-le-2ch-1byteu", {2, 8000, 800}},
       {"16bit-8kHz-1c-reaper-utf8cue", {1, 8000, 9178}},
       {"test-44100Hz-le-1ch-4bytes-early-eof", {1, 44100, 236}}};
-  const auto pluck = read_wave_file(wavs / "python-testsuite/pluck-pcm16.wav");
-  std::ifstream in(wavs / "wavefile/reference-decodes/ima22m.sox.s16le", std::ios::binary);
+  const auto pluck = read_wave_file(test::third_party("wav/python-testsuite/pluck-pcm16.wav"));
+  const std::string decoded = test::read_bytes(test::third_party("wav/wavefile/reference-decodes/ima22m.sox.s16le"));
   std::vector<float> ima;
-  for (unsigned char b[2]; in.read(reinterpret_cast<char*>(b), 2);)
-    ima.push_back(static_cast<std::int16_t>(b[0] | b[1] << 8) / 32768.0f);
+  for (std::size_t i = 0; i + 1 < decoded.size(); i += 2)
+    ima.push_back(static_cast<std::int16_t>(static_cast<unsigned char>(decoded[i]) |
+                                            static_cast<unsigned char>(decoded[i + 1]) << 8) /
+                  32768.0f);
   std::size_t found = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(wavs)) {
-    const std::string name = entry.path().stem().string();
-    if (entry.path().extension() != ".wav") continue;
+  for (const fs::path& file : test::third_party_files("wav", ".wav")) {
+    const std::string name = file.stem().string();
     SCOPED_TRACE(name);
-    if (fails_cleanly(entry.path())) {
+    if (fails_cleanly(file)) {
       EXPECT_FALSE(layouts.contains(name));
       continue;
     }
-    const auto sound = read_wave_file(entry.path());  // if not, a Failure of the wrong message fails the test
+    const auto sound = read_wave_file(file);  // if not, a Failure of the wrong message fails the test
     EXPECT_TRUE(sound->rate > 0 && (sound->channels == 1 || sound->channels == 2) &&
                 std::ranges::all_of(sound->samples, [](float s) { return std::abs(s) <= 1.0f; }));
     EXPECT_TRUE(name != "ima22m" || sound->samples == ima);
@@ -88,16 +88,15 @@ TEST(WaveFileTest, RealFilesLoadWithTheirLayoutOrFailCleanlyAndImaAdpcmLikeTheRe
 TEST(WaveFileTest, MoreThanTwoChannelsFoldToStereoAndWhatIsNoSoundIsRefused) {
   const fs::path temp = testing::TempDir(),
                  scratch = temp / ("tallowind-" + std::to_string(getpid()) + ".wav");
-  std::ifstream in(wavs / "python-testsuite/pluck-pcm16.wav", std::ios::binary);
-  std::string bytes(std::istreambuf_iterator<char>(in), {});
+  std::string bytes = test::read_bytes(test::third_party("wav/python-testsuite/pluck-pcm16.wav"));
   bytes[22] = 4, bytes[34] = 8;  // the same blocks as 8-bit samples of four channels
   std::ofstream(scratch, std::ios::binary) << bytes;
   const auto folded = read_wave_file(scratch);
   EXPECT_TRUE(folded->channels == 2 && folded->samples.size() == 2 * 3307u);
   fs::resize_file(scratch, (std::uintmax_t{64} << 20) + 1);  // sparse: costs no disk
   for (const fs::path& file :
-       {scratch, temp, temp / "missing.wav", wavs / "../midi/jazz-soft/test-empty-file.mid",
-        wavs / "../midi/jazz-soft/test-c-major-scale.mid"})
+       {scratch, temp, temp / "missing.wav", test::third_party("midi/jazz-soft/test-empty-file.mid"),
+        test::third_party("midi/jazz-soft/test-c-major-scale.mid")})
     EXPECT_TRUE(fails_cleanly(file)) << file;
   fs::remove(scratch);
 }

@@ -4,12 +4,11 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/inputs.h"
 #include "window/failure.h"
 
 namespace tw {
@@ -18,8 +17,8 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 Bytes read_file(const std::string& name) {
-  std::ifstream in(TALLOWIND_REALDATA "/midi/" + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  const std::string bytes = test::read_bytes(test::third_party("midi/" + name));
+  return {bytes.begin(), bytes.end()};
 }
 
 // What every song read must keep, whatever its file.

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "support/inputs.h"
 #include "support/test_game.h"
 
 namespace tw::test {
@@ -12,8 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kScale = fs::path(TALLOWIND_REALDATA) / "midi/jazz-soft/test-c-major-scale.mid";  // 4 s
-const fs::path kTock = fs::path(TALLOWIND_REALDATA) / "wav/debian-games/tuxtype_tock.wav";
 
 std::string mci(long t, const std::string& command, int rc, const std::string& reply = "") {
   std::string escaped;
@@ -31,8 +30,8 @@ class SoundGame : public ::testing::Test {
                      {U"0", U"", U"END", U"", U"", effect, music, U"", U"", U"", U"", U""});
     fs::create_directories(game.root() / "midi");
     fs::create_directories(game.root() / "wave");
-    fs::copy_file(kScale, game.root() / "midi/scale.mid");
-    fs::copy_file(kTock, game.root() / "wave/tock.wav");
+    fs::copy_file(third_party("midi/jazz-soft/test-c-major-scale.mid"), game.root() / "midi/scale.mid");  // 4 s
+    fs::copy_file(third_party("wav/debian-games/tuxtype_tock.wav"), game.root() / "wave/tock.wav");
   }
   std::string path(const std::string& inside) { return GameFolder(game.root()).spelled(from_utf8(inside)); }
 
