@@ -22,6 +22,7 @@
 
 namespace {
 
+constexpr int kFailed = 1;
 constexpr int kUsageError = 2;
 
 constexpr char kUsage[] =
@@ -44,7 +45,12 @@ constexpr char kHelp[] =
     "\n"
     "GAME_DIR is the game folder; by default the folder of the program. Started\n"
     "through a link named DEBUG, the program plays and checks the per-record\n"
-    "files (debug mode); otherwise the packed scene files.\n";
+    "files (debug mode); otherwise the packed scene files.\n"
+    "\n"
+    "Playing needs a display (DISPLAY or WAYLAND_DISPLAY); without one, --replay\n"
+    "plays a game from a script. The player's exit status is 0 when the game was\n"
+    "ended, 1 when it ended with a failure message or could not start, 2 on bad\n"
+    "usage.\n";
 
 enum class Command { Play, Replay, Check, Pack };
 
@@ -143,8 +149,15 @@ int main(int argc, char** argv) {
       return tw::run_replay(replay, media, std::cout, std::cerr);
     }
     return tw::run_desktop({folder, program.name, windowed}, media);
+  } catch (const tw::NoDisplay& reason) {
+    std::cerr << "tallowind: no display found to open the game's window on (" << reason.what() << ").\n"
+              << "Set DISPLAY or WAYLAND_DISPLAY to a running display, or play without a window from a\n"
+              << "script of clicks: tallowind --replay SCRIPT [--trace FILE] [GAME_DIR]\n";
+    return kFailed;
   } catch (const tw::Failure& failure) {
+    // Also what a failure box that could not be shown leaves: its message
+    // is on standard error already.
     std::cerr << "tallowind: " << failure.what() << "\n";
-    return 1;
+    return kFailed;
   }
 }

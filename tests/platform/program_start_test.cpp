@@ -1,9 +1,11 @@
 // The real program, started the ways a player or an author starts it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "support/test_game.h"
@@ -78,6 +80,23 @@ TEST(ProgramStart, ChecksAndPacksTheFormTheNameSelects) {
   for (const char* args : {"--pack", "--pack 0", "--pack x", "--check --pack 1", "--check --force",
                            "--check --window", "--check --trace t"}) {
     EXPECT_EQ(status_of(program + args + folder), 2) << args;
+  }
+}
+
+// Without a display nobody could see the window or close a failure box: the
+// program says so at once and how to play without one.
+TEST(ProgramStart, WithoutADisplayEndsAtOnceSayingHowToPlayWithoutOne) {
+  for (const char* driver : {"", "SDL_VIDEODRIVER=offscreen "}) {
+    const std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ") + driver +
+                                "timeout 60 '" + TALLOWIND_BINARY + "' '" + TALLOWIND_SOURCE_DIR +
+                                "/games/demo' 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    ASSERT_TRUE(pipe);
+    std::string said;
+    for (int c; (c = std::fgetc(pipe.get())) != EOF;) said += static_cast<char>(c);
+    EXPECT_EQ(WEXITSTATUS(::pclose(pipe.release())), 1) << driver << said;  // not 124: it did not hang
+    EXPECT_NE(said.find("no display found"), std::string::npos) << said;
+    EXPECT_NE(said.find("--replay SCRIPT"), std::string::npos) << said;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/deferred_sound_output.h"
 #include "platform/desktop/desktop_screen.h"
@@ -10,18 +11,23 @@
 #include "platform/mci_interpreter.h"
 #include "platform/media/sdl_sound_output.h"
 #include "platform/sqlite_store.h"
-#include "window/failure.h"
 #include "window/form1.h"
 
 namespace tw {
 
 namespace {
 
+// Drivers that draw into memory only: a window there is never seen.
+bool shows_nothing(std::string_view driver) { return driver == "offscreen" || driver == "dummy"; }
+
 class SdlVideo {
  public:
   SdlVideo() {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      throw Failure(std::string("画面を開けません: ") + SDL_GetError());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw NoDisplay(SDL_GetError());
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || shows_nothing(driver)) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      throw NoDisplay(std::string("SDL chose the \"") + (driver ? driver : "") + "\" video driver");
     }
   }
   ~SdlVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
@@ -54,8 +60,10 @@ int run_desktop(const DesktopOptions& options, MediaLibraries media) {
     // The audio device and the SoundFont take the machine for a while: the
     // first frame comes first, the title's music a moment after it.
     run_event_loop(form, screen, media.fonts, clock, [&sound] { sound.start(); });
-  } catch (const ProgramEnded&) {
-    // Ended by the player, by END or after a failure message.
+  } catch (const ProgramEnded& ended) {
+    // Ended by the player, by END or after a failure message; a script that
+    // started the game sees the failure in the exit status.
+    return ended.reason == EndReason::Failure ? 1 : 0;
   }
   return 0;
 }
