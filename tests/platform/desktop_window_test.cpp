@@ -3,6 +3,7 @@
 // replay's after the same clicks, and its menu must take an item.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -47,6 +48,17 @@ bool on_path(const std::string& program) {
   return false;
 }
 
+// Polls `condition` until it holds or `timeout` has passed; says whether it held.
+template <class Condition>
+bool eventually(Condition condition, std::chrono::milliseconds timeout = 30s) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
 // A child process, killed and reaped when the test ends.
 class Child {
  public:
@@ -89,17 +101,18 @@ class Child {
     return false;
   }
   // The exit status once the child has ended within `timeout`.
-  std::optional<int> wait_exit(std::chrono::milliseconds timeout) {
-    const auto until = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < until) {
-      int status = 0;
-      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      std::this_thread::sleep_for(50ms);
-    }
-    return std::nullopt;
+  std::optional<int> wait_exit(std::chrono::milliseconds timeout = 30s) {
+    std::optional<int> code;
+    eventually(
+        [&] {
+          int status = 0;
+          if (::waitpid(pid_, &status, WNOHANG) != pid_) return false;
+          exited_ = true;
+          code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+          return true;
+        },
+        timeout);
+    return code;
   }
 
  private:
@@ -118,29 +131,38 @@ std::string output_of(const std::string& command) {
   return text;
 }
 
-// A virtual X display of its own, on the first free display number.
+// A virtual X display of its own. The server picks a free display number
+// and writes it to a pipe once it takes connections, so that test runs side
+// by side never reach for the same number.
 class VirtualDisplay {
  public:
   VirtualDisplay() {
-    for (int number = 91; number < 140 && !child_; ++number) {
-      if (fs::exists("/tmp/.X" + std::to_string(number) + "-lock") ||
-          fs::exists("/tmp/.X11-unix/X" + std::to_string(number))) {
-        continue;
-      }
-      name_ = ":" + std::to_string(number);
-      child_ = std::make_unique<Child>(
-          std::vector<std::string>{"Xvfb", name_, "-screen", "0",
-                                   std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
-                                   "-nolisten", "tcp"},
-          std::map<std::string, std::string>{});
-      const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
-      for (int i = 0; i < 100 && !fs::exists(socket) && child_->running(); ++i)
-        std::this_thread::sleep_for(50ms);
-      // A test run beside this one may have taken the same number: its
-      // server holds the lock and ours has ended.
-      std::this_thread::sleep_for(200ms);
-      if (!fs::exists(socket) || !child_->running()) child_.reset();
+    int ends[2];
+    if (::pipe(ends) != 0) return;
+    ::fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+    child_ = std::make_unique<Child>(
+        std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0",
+                                 std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                                 "-nolisten", "tcp"},
+        std::map<std::string, std::string>{});
+    ::close(ends[1]);
+    std::string number;
+    pollfd ready{ends[0], POLLIN, 0};
+    const auto until = std::chrono::steady_clock::now() + 30s;
+    while (number.find('\n') == std::string::npos && child_->running()) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) break;
+      char buffer[16];
+      const ssize_t count = ::read(ends[0], buffer, sizeof buffer);
+      if (count <= 0) break;
+      number.append(buffer, static_cast<std::size_t>(count));
     }
+    ::close(ends[0]);
+    if (number.find('\n') == std::string::npos) {
+      child_.reset();
+      return;
+    }
+    name_ = ":" + number.substr(0, number.find('\n'));
   }
   bool ready() const { return child_ != nullptr; }
   const std::string& name() const { return name_; }
@@ -195,19 +217,52 @@ Point centre_of(const ScreenPlace& place) {
   return {place.visible.x + place.visible.width / 2, place.visible.y + place.visible.height / 2};
 }
 
-// Pixels that differ outside the message labels, whose text reveal and
-// blinking mark depend on the moment of the shot.
-int differing_outside_text(const Form1& form, const Image& expected, const Image& actual) {
+// Pixels that differ but for the blinking "▼", whose phase depends on the
+// moment of the shot.
+int differing_but_mark(const Form1& form, const Image& expected, const Image& actual) {
+  const Rect mark = place_of_message(form, kMessageLabels - 1).visible;
   int differing = 0;
   for (int y = 0; y < expected.height; ++y) {
-    for (int x = 0; x < expected.width; ++x) {
-      bool on_text = false;
-      for (int i = 0; i < kMessageLabels; ++i)
-        on_text = on_text || place_of_message(form, i).visible.contains(x, y);
-      if (!on_text && expected.at(x, y) != actual.at(x, y)) ++differing;
-    }
+    for (int x = 0; x < expected.width; ++x) differing += !mark.contains(x, y) && expected.at(x, y) != actual.at(x, y);
   }
   return differing;
+}
+
+// The failure box as the display shows it once it is wholly drawn.
+struct Box {
+  int left = 0;
+  int right = 0;
+  int bottom = 0;
+  int button_bottom = 0;
+  int red = 0;   // pixels of the error icon
+  int dark = 0;  // pixels of the message
+};
+
+std::optional<Box> find_box(const Image& screen) {
+  if (screen.width != kScreenWidth || screen.height != kScreenHeight) return std::nullopt;
+  // A grey face in the middle of the screen, and inside it, above its lower
+  // edge, the OK button's black frame.
+  const int middle = kScreenWidth / 2;
+  Box box;
+  int y = kScreenHeight - 1;
+  while (y > 0 && screen.at(middle, y) != 0xC0C0C0u) --y;
+  box.bottom = y;
+  while (y > 0 && screen.at(middle, y) == 0xC0C0C0u) --y;
+  if (y == 0 || screen.at(middle, y) != 0x000000u) return std::nullopt;
+  box.button_bottom = y;
+  box.left = box.right = middle;
+  while (box.left > 0 && screen.at(box.left - 1, box.bottom) == 0xC0C0C0u) --box.left;
+  while (box.right + 1 < kScreenWidth && screen.at(box.right + 1, box.bottom) == 0xC0C0C0u) ++box.right;
+  for (int row = std::max(0, box.button_bottom - 200); row < box.button_bottom - 30; ++row) {
+    if (screen.at(box.left, row) != 0xC0C0C0u) continue;  // above the box
+    for (int column = box.left; column <= box.right; ++column) {
+      const Pixel pixel = screen.at(column, row);
+      box.red += pixel == 0xFF0000u;
+      box.dark += (pixel >> 16 & 0xFF) < 0x60 && (pixel >> 8 & 0xFF) < 0x60 && (pixel & 0xFF) < 0x60;
+    }
+  }
+  if (box.red == 0 || box.dark == 0) return std::nullopt;  // the icon or the text is not drawn yet
+  return box;
 }
 
 class DesktopWindow : public ::testing::Test {
@@ -231,11 +286,20 @@ class DesktopWindow : public ::testing::Test {
   }
 
   bool window_shown(const std::string& name) const {
-    for (int i = 0; i < 100; ++i) {
-      if (!display_->run("xdotool search --onlyvisible --name '^" + name + "$'").empty()) return true;
-      std::this_thread::sleep_for(100ms);
-    }
-    return false;
+    return eventually(
+        [&] { return !display_->run("xdotool search --onlyvisible --name '^" + name + "$'").empty(); });
+  }
+
+  // Waits until the display shows what `shows` accepts; returns that screen,
+  // or the last one seen.
+  template <class Accept>
+  Image wait_for_screen(Accept shows) const {
+    Image screen;
+    eventually([&] {
+      screen = display_->screenshot();
+      return screen.width == kScreenWidth && screen.height == kScreenHeight && shows(screen);
+    });
+    return screen;
   }
 
   TestGame game_;  // an empty game folder and the per-user data folder
@@ -252,53 +316,60 @@ TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu)
   replay.start();
   Form1& form = replay.form();
 
+  // The window plays in real time what the replay plays in virtual time:
+  // before each click it must show the replay's screen, text whole, or the
+  // click would only complete the text.
+  const auto shows_replays_screen = [&](const char* what) {
+    replay.run(WaitCommand{1500});
+    const Image expected = compose_screen(form, shared_fonts());
+    const Image actual = wait_for_screen([&](const Image& screen) {
+      return differing_but_mark(form, expected, screen) == 0;
+    });
+    if (actual.width == expected.width && differing_but_mark(form, expected, actual) == 0) return;
+    shared_pictures().save_png(expected, game_.root() / "expected.png");
+    if (!actual.empty()) shared_pictures().save_png(actual, game_.root() / "actual.png");
+    ADD_FAILURE() << what << " differs from the replay's screen: " << game_.root();
+  };
   // The title, then records 1 to 3, as scripts/demo.replay plays them.
-  std::this_thread::sleep_for(1500ms);
-  replay.run(WaitCommand{1500});
+  shows_replays_screen("the title");
   display_->click(centre_of(place_of_image1(form)).x, centre_of(place_of_image1(form)).y);
   replay.run(ClickCommand{.control = MouseTarget{ControlId::image1, 0}});
-  for (int record = 2; record <= 3; ++record) {
-    std::this_thread::sleep_for(1500ms);
-    replay.run(WaitCommand{1500});
+  for (const char* record : {"record 1", "record 2"}) {
+    shows_replays_screen(record);
     const ScreenPlace window = place_of_Window(form);
     display_->click(window.visible.x + 4, window.visible.y + 4);
     replay.run(ClickCommand{.control = MouseTarget{ControlId::Window, 0}});
   }
-  std::this_thread::sleep_for(1500ms);
-  replay.run(WaitCommand{1500});
+  shows_replays_screen("record 3");
   ASSERT_EQ(form.Line_No, 3);
-
-  const Image expected = compose_screen(form, shared_fonts());
-  const Image actual = display_->screenshot();
-  ASSERT_EQ(actual.width, expected.width);
-  ASSERT_EQ(actual.height, expected.height);
-  const int differing = differing_outside_text(form, expected, actual);
-  if (differing != 0) {
-    shared_pictures().save_png(expected, game_.root() / "expected.png");
-    shared_pictures().save_png(actual, game_.root() / "actual.png");
-  }
-  EXPECT_EQ(differing, 0);
 
   // A right click opens the menu at the mouse: a grey panel with a 3D
   // edge, its last item "終了" at the bottom.
   const Point at{place_of_image1(form).visible.x + 40, place_of_image1(form).visible.y + 40};
+  const auto bottom_of_menu = [&at](const Image& screen) {
+    int bottom = at.y;
+    while (bottom < at.y + 200 && screen.at(at.x + 3, bottom) != 0x000000u) ++bottom;
+    return bottom;
+  };
   display_->click(at.x, at.y, 3);
-  std::this_thread::sleep_for(300ms);
-  const Image with_menu = display_->screenshot();
+  const Image with_menu = wait_for_screen([&](const Image& screen) {
+    return screen.at(at.x + 1, at.y + 1) == 0xFFFFFFu && bottom_of_menu(screen) < at.y + 200;
+  });
   ASSERT_EQ(with_menu.width, kScreenWidth);
   EXPECT_EQ(with_menu.at(at.x + 1, at.y + 1), 0xFFFFFFu) << "the light edge";
   EXPECT_EQ(with_menu.at(at.x + 3, at.y + 1), 0xFFFFFFu);
-  int bottom = at.y;
-  while (bottom < kScreenHeight && with_menu.at(at.x + 3, bottom) != 0x000000u) ++bottom;
+  const int bottom = bottom_of_menu(with_menu);
   ASSERT_LT(bottom, at.y + 200) << "the menu's black lower edge";
   EXPECT_EQ(with_menu.at(at.x + 3, bottom - 4), 0xC0C0C0u) << "the grey face";
 
   // Hovering lights the item; taking "終了" ends the program.
   display_->run("xdotool mousemove " + std::to_string(at.x + 30) + " " + std::to_string(bottom - 10));
-  std::this_thread::sleep_for(300ms);
-  EXPECT_EQ(display_->screenshot().at(at.x + 5, bottom - 10), 0x000080u) << "the blue highlight";
+  const Image hovered =
+      wait_for_screen([&](const Image& screen) { return screen.at(at.x + 5, bottom - 10) == 0x000080u; });
+  EXPECT_EQ(hovered.width == kScreenWidth ? hovered.at(at.x + 5, bottom - 10) : 0u, 0x000080u)
+      << "the blue highlight";
   display_->click(at.x + 30, bottom - 10);
-  EXPECT_EQ(player_->wait_exit(5s), std::optional<int>(0));
+  EXPECT_EQ(player_->wait_exit(), std::optional<int>(0));
 }
 
 TEST_F(DesktopWindow, AFailureShowsItsMessageInABoxAndEndsWhenItIsClosed) {
@@ -306,50 +377,20 @@ TEST_F(DesktopWindow, AFailureShowsItsMessageInABoxAndEndsWhenItIsClosed) {
   // Titled by the engine: the generic report of a failure in the load step
   // bears the program's title. The game window itself is never shown.
   ASSERT_TRUE(window_shown("Tallowind")) << "no message box";
-  // Shown is not yet drawn: wait for the grey face in the middle.
-  Image screen;
-  const auto drawn = [&screen] {
-    for (int y = 0; y < screen.height; ++y) {
-      if (screen.at(kScreenWidth / 2, y) == 0xC0C0C0u) return true;
-    }
-    return false;
-  };
-  for (int i = 0; i < 30 && !(screen = display_->screenshot(), screen.width == kScreenWidth && drawn());
-       ++i) {
-    std::this_thread::sleep_for(100ms);
-  }
-  std::this_thread::sleep_for(200ms);
-  screen = display_->screenshot();
-  ASSERT_EQ(screen.width, kScreenWidth);
+  // Shown is not yet drawn: wait for the box, its icon and its text.
+  const std::optional<Box> box = find_box(wait_for_screen([](const Image& screen) {
+    const std::optional<Box> found = find_box(screen);
+    return found && found->red > 200 && found->dark > 300;
+  }));
+  ASSERT_TRUE(box) << "no grey box with the OK button's black frame";
   // The box in the middle of the screen: a grey face, the red error icon,
   // the message in black, and under it the OK button in its black frame.
-  const int middle = kScreenWidth / 2;
-  int y = kScreenHeight - 1;
-  while (y > 0 && screen.at(middle, y) != 0xC0C0C0u) --y;
-  const int box_bottom = y;
-  while (y > 0 && screen.at(middle, y) == 0xC0C0C0u) --y;
-  ASSERT_EQ(screen.at(middle, y), 0x000000u) << "the OK button's frame";
-  const int button_bottom = y;
-  int left = middle;
-  while (left > 0 && screen.at(left - 1, box_bottom) == 0xC0C0C0u) --left;
-  int right = middle;
-  while (right + 1 < kScreenWidth && screen.at(right + 1, box_bottom) == 0xC0C0C0u) ++right;
-  EXPECT_GT(right - left, 200);
-  int red = 0;
-  int dark = 0;
-  for (int row = std::max(0, button_bottom - 200); row < button_bottom - 30; ++row) {
-    if (screen.at(left, row) != 0xC0C0C0u) continue;  // above the box
-    for (int column = left; column <= right; ++column) {
-      red += screen.at(column, row) == 0xFF0000u;
-      const Pixel pixel = screen.at(column, row);
-      dark += (pixel >> 16 & 0xFF) < 0x60 && (pixel >> 8 & 0xFF) < 0x60 && (pixel & 0xFF) < 0x60;
-    }
-  }
-  EXPECT_GT(red, 200) << "the error icon";
-  EXPECT_GT(dark, 300) << "the message";
-  EXPECT_LT(box_bottom - button_bottom, 30);
-  display_->click(middle, button_bottom - 10);
-  EXPECT_EQ(player_->wait_exit(5s), std::optional<int>(0));
+  EXPECT_GT(box->right - box->left, 200);
+  EXPECT_GT(box->red, 200) << "the error icon";
+  EXPECT_GT(box->dark, 300) << "the message";
+  EXPECT_LT(box->bottom - box->button_bottom, 30);
+  display_->click(kScreenWidth / 2, box->button_bottom - 10);
+  EXPECT_EQ(player_->wait_exit(), std::optional<int>(1)) << "a failure ends the program with status 1";
 }
 
 }  // namespace
