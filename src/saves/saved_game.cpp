@@ -2,6 +2,7 @@
 // kept per game title in the per-user settings store.
 #include "data/number.h"
 #include "data/settings.h"
+#include "window/failure.h"
 #include "window/form1.h"
 
 namespace tw {
@@ -16,6 +17,19 @@ constexpr char32_t kSceneKey[] = U"scene";
 constexpr int kLoadedBlinkMs = 800;
 
 Text flag_key(int flag) { return Text(1, static_cast<char32_t>(U'A' + flag)); }
+
+// Marks a load's own step as running while it lives, so that a failure that
+// leaves the step clears the mark too.
+class LoadStepping {
+ public:
+  explicit LoadStepping(bool& running) : running_(running) { running_ = true; }
+  ~LoadStepping() { running_ = false; }
+  LoadStepping(const LoadStepping&) = delete;
+  LoadStepping& operator=(const LoadStepping&) = delete;
+
+ private:
+  bool& running_;
+};
 
 }  // namespace
 
@@ -37,9 +51,13 @@ Text Form1::read_saved(TextView key, TextView fallback) {
 
 // Play resumes with one step from the record before the saved one. Without
 // a saved game every value takes its default: the step from record -1
-// presents the title of scene 1.
+// presents the title of scene 1. That step leaves the record by its kind, so
+// when it is a LOAD record (the record before a SAVE record, or the debug
+// file's start record) it loads again: the same saved game, the same step,
+// without end. A load inside a load's step therefore fails at once.
 void Form1::Load_Click() {
   with_message(kLoadMessage, [this] {
+    if (load_stepping_) throw Failure("the step of a loaded game leaves a LOAD record and would load again");
     Line_No = round_to_int16(to_real(read_saved(kRecordKey, U"0")) - 1.0);
     for (int flag = 0; flag < kFlagCount; ++flag) Flags[flag] = to_int16(read_saved(flag_key(flag), U"0"));
     Scene_No = to_int16(read_saved(kSceneKey, U"1"));
@@ -55,7 +73,10 @@ void Form1::Load_Click() {
     image1.clear_surface();
     Window.clear_surface();
     set_plain_label_colours();
-    Next_Step();
+    {
+      const LoadStepping stepping(load_stepping_);
+      Next_Step();
+    }
     Show_Flags();
   });
 }

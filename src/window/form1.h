@@ -221,6 +221,9 @@ class Form1 {
   [[noreturn]] void fail_with(TextView title, TextView message);
 
   Platform& platform_;
+  // True while the step of a load runs: a load started inside it could
+  // only step into the same LOAD record again.
+  bool load_stepping_ = false;
 };
 
 inline constexpr char32_t kErrorTitle[] = U"エラーの発生";

@@ -51,6 +51,8 @@ TEST_F(Saves, ALoadRecordResumesAfterTheSavedRecord) {
   EXPECT_EQ(std::tuple(form.Flags[1], form.Line_No, form.Message[0].Caption, form.save.Enabled,
                        form.save.Visible, form.Timer1.Interval),
             std::tuple(7, 4, Text(U"四"), true, false, 800));
+  EXPECT_EQ(menu("Load").form().Line_No, 3) << "a load after a load's nested step is no nested load";
+  EXPECT_FALSE(engine->ended());
 }
 
 TEST_F(Saves, LoadingWithoutASavedGameShowsTheTitle) {
@@ -60,13 +62,31 @@ TEST_F(Saves, LoadingWithoutASavedGameShowsTheTitle) {
   EXPECT_EQ(std::tuple(form.Line_No, form.waku.Visible, form.Scene_No), std::tuple(0, false, 1));
 }
 
-TEST_F(Saves, LoadingAValueThatIsNoSixteenBitNumberFails) {
+constexpr std::string_view kLoadFailure =
+    R"("error":"セーブデータの読みこみに失敗しました。","title":"エラーの発生")";
+
+// A value that is no 16-bit number, and a saved record whose record before
+// is a LOAD record: the load's own step would load again without end.
+TEST_F(Saves, ALoadThatCannotResumeFails) {
   start({record(U"NORMAL"), record(U"END")});
   store().write_all(U"Tallowind", U"保存テスト", {{U"save", U"2"}, {U"C", U"40000"}});
   menu("Load");
-  EXPECT_TRUE(traced(R"("error":"セーブデータの読みこみに失敗しました。","title":"エラーの発生")"))
-      << engine->trace();
+  EXPECT_TRUE(traced(kLoadFailure)) << engine->trace();
   EXPECT_TRUE(engine->ended());
+
+  const std::vector<Record> records{record(U"NORMAL"), record(U"LOAD"), record(U"SAVE"), record(U"END")};
+  for (const bool from_menu : {true, false}) {
+    SCOPED_TRACE(from_menu ? "from the menu" : "from a LOAD record");
+    store().write_all(U"Tallowind", U"保存テスト", {{U"save", U"2"}, {U"C", U"0"}});
+    start(records);
+    if (from_menu) {
+      menu("Load");
+    } else {
+      play(1);
+    }
+    EXPECT_TRUE(traced(kLoadFailure)) << engine->trace();
+    EXPECT_TRUE(engine->ended());
+  }
 }
 
 TEST_F(Saves, ADamagedStoreFailsTheSaveAndIsLeftAsItWas) {
@@ -89,6 +109,13 @@ TEST_F(Saves, DebugModeAppliesTheDebugFileOverTheLoadedGame) {
   const Form1& form = menu("Load").form();
   EXPECT_EQ(std::tuple(form.Flags[0], form.Flags[5], form.Line_No), std::tuple(9, 6, 2))
       << "A from the debug file, F (after E) from the save, the debug start record 1 then one step";
+
+  // The step from a debug start record that is a LOAD record would load again.
+  game.write_debug_game(TestGame::settings({{0, U"保存テスト"}}), {U"NORMAL", U"LOAD", U"NORMAL", U"END"});
+  engine = std::make_unique<Engine>(game, U"DEBUG");
+  engine->start().wait(100).click(ControlId::Window).wait(100);
+  EXPECT_TRUE(traced(kLoadFailure)) << engine->trace();
+  EXPECT_TRUE(engine->ended());
 }
 
 }  // namespace
