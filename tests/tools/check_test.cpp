@@ -99,6 +99,7 @@ class Check : public ::testing::Test {
 constexpr char32_t kStepFailure[] =
     U"次のシーンの情報を読みこもうとしましたが原因不明のエラーが発生しました。";
 constexpr char32_t kStartFailure[] = U"予期しないエラーが発生したため";
+constexpr char32_t kLoadFailure[] = U"セーブデータの読みこみに失敗しました。";
 
 TEST_F(Check, FindsTheFailuresOfTypeLinesBeforePlayMeetsThem) {
   const std::vector<Case> cases{
@@ -163,6 +164,12 @@ TEST_F(Check, FindsTheFailuresOfTypeLinesBeforePlayMeetsThem) {
        {},
        {"scene/scene1.gst:14: record 1: error: NEXT_FILE, but there is no scene file scene/scene2.gst"},
        kStepFailure},
+      {"LOAD just before a SAVE record, reached by jumps",
+       {record(U"NORMAL"), record(U"2"), record(U"LOAD"), record(U"SAVE"), record(U"1")},
+       {},
+       {"scene/scene1.gst:25: record 2: error: a saved game resumes by stepping from this LOAD record, which "
+        "loads again without end: put another record before the SAVE record 3"},
+       kLoadFailure},
   };
   for (const Case& c : cases) expect(c);
 }
@@ -292,6 +299,18 @@ TEST_F(Check, ChecksTheDebugFormWithItsStartRecord) {
                 "Debug.gst:3: warning: flag B \"x\" is no number: the debug file stops here and leaves the "
                 "flags after it at 0",
                 game.root().string() + " (debug form, 1 scene, 5 records): 1 error, 3 warnings"}));
+
+  game.write_debug_game(TestGame::settings({}), {U"SAVE", U"LOAD"});
+  game.write_lines("Debug.gst", {U"1"});
+  std::tie(status, report) = check(true);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(report, (std::vector<std::string>{
+                        "Debug.gst:1: error: the start record 1 is a LOAD record: a load resumes by stepping "
+                        "from it, which loads again without end: start at another record",
+                        game.root().string() + " (debug form, 1 scene, 2 records): 1 error, 0 warnings"}));
+  Engine engine(game, U"DEBUG");
+  engine.start().wait(100).click(ControlId::Window).wait(100);
+  EXPECT_NE(engine.trace().find("\"error\":\"" + to_utf8(kLoadFailure)), std::string::npos) << engine.trace();
 }
 
 TEST_F(Check, FindsNothingInTheDemoInEitherForm) {

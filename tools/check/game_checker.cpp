@@ -156,6 +156,7 @@ long GameChecker::check_debug_file() {
                     "the start record " + in_quotes(line(0)) + " is no number: play starts at the title");
     return 0;
   }
+  debug_start_ = start;
   // A file may stop after any line; only a line that is there and is no
   // number is a mistake.
   for (std::size_t flag = 0; flag < 5 && 1 + flag < lines.size(); ++flag) {
@@ -171,6 +172,11 @@ long GameChecker::check_debug_file() {
     report_.error({file, 1, {}}, "the start record " + std::to_string(start) +
                                      " lies outside the scene (records 0 to " + std::to_string(last) + ")");
     return 0;
+  }
+  if (source_.scenes.front().field(start, RecordField::Type) == U"LOAD") {
+    report_.error({file, 1, {}}, "the start record " + std::to_string(start) +
+                                     " is a LOAD record: a load resumes by stepping from it, which loads "
+                                     "again without end: start at another record");
   }
   return start;
 }

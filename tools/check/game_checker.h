@@ -47,6 +47,7 @@ class GameChecker {
   void check_main_image(const SceneSource& scene, long record, Severity severity);
   void check_sub_image(const SceneSource& scene, long record, Severity severity);
   void check_sounds(const SceneSource& scene, long record, Severity severity);
+  void check_resumed_load(const SceneSource& scene, long record, const std::vector<bool>& reached);
 
   // Whether the file exists; a name found only by its letter case is a
   // warning, a missing one a finding of `severity`.
@@ -66,6 +67,9 @@ class GameChecker {
   std::map<std::filesystem::path, PictureFacts> pictures_seen_;
   std::map<std::string, SoundFacts> sounds_seen_;
   bool any_save_ = false;
+  // The start record a load takes from the debug file instead of the saved
+  // one; none when the debug file sets none.
+  std::optional<long> debug_start_;
   bool sub_window_warned_ = false;
 };
 

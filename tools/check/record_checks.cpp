@@ -36,7 +36,27 @@ void GameChecker::check_scene(std::size_t index, const std::vector<bool>& reache
     check_main_image(scene, r, severity);
     check_sub_image(scene, r, severity);
     check_sounds(scene, r, severity);
+    check_resumed_load(scene, r, reached);
   }
+}
+
+// A load resumes with a step from the record before the SAVE record that
+// saved the game (the SAVE record's scene is saved too). A LOAD record there
+// loads again from the same saved game, which play ends with a failure. In
+// the debug form a debug file that sets its start record replaces the saved
+// one; check_debug_file looks at that record.
+void GameChecker::check_resumed_load(const SceneSource& scene, long record,
+                                     const std::vector<bool>& reached) {
+  const auto type_of = [&](long r) -> const Text& { return scene.field(r, RecordField::Type); };
+  if (debug_start_ || record >= scene.last_record() || type_of(record) != U"LOAD" ||
+      type_of(record + 1) != U"SAVE") {
+    return;
+  }
+  report_.add(reached[static_cast<std::size_t>(record + 1)] ? Severity::Error : Severity::Warning,
+              scene.place(record, RecordField::Type),
+              "a saved game resumes by stepping from this LOAD record, which loads again without end: put "
+              "another record before the SAVE " +
+                  record_word(record + 1));
 }
 
 void GameChecker::check_target(const SceneSource& scene, long record, long target, const std::string& what,
