@@ -68,6 +68,9 @@ struct FuzzGame {
   FuzzGame(const FuzzGame&) = delete;
   FuzzGame& operator=(const FuzzGame&) = delete;
   fs::path game() const { return root / "game"; }
+  // Each input starts without a saved game, so that what it finds does not
+  // depend on the inputs run before it.
+  void forget_saved_games() const { fs::remove_all(root / "data"); }
   void write(const std::string& relative, std::string_view bytes) const {
     std::ofstream(game() / relative, std::ios::binary)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -95,6 +98,7 @@ void game(std::string_view input) {
   const auto [scene, script_text] = split(input, kScriptSeparator);
   folder.write("scene/scene1.gst", scene);
   folder.write("scene/scene2.gst", scene);
+  folder.forget_saved_games();
   std::vector<ReplayLine> script;
   try {
     script = parse_replay_script(script_text);
