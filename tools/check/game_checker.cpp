@@ -4,6 +4,7 @@
 
 #include "check/wording.h"
 #include "data/number.h"
+#include "script/type_line.h"
 #include "data/settings.h"
 #include "sound/media_commands.h"
 
@@ -173,7 +174,7 @@ long GameChecker::check_debug_file() {
                                      " lies outside the scene (records 0 to " + std::to_string(last) + ")");
     return 0;
   }
-  if (source_.scenes.front().field(start, RecordField::Type) == U"LOAD") {
+  if (kind_of(source_.scenes.front().field(start, RecordField::Type)) == RecordKind::Load) {
     report_.error({file, 1, {}}, "the start record " + std::to_string(start) +
                                      " is a LOAD record: a load resumes by stepping from it, which loads "
                                      "again without end: start at another record");

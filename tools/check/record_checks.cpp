@@ -47,9 +47,9 @@ void GameChecker::check_scene(std::size_t index, const std::vector<bool>& reache
 // one; check_debug_file looks at that record.
 void GameChecker::check_resumed_load(const SceneSource& scene, long record,
                                      const std::vector<bool>& reached) {
-  const auto type_of = [&](long r) -> const Text& { return scene.field(r, RecordField::Type); };
-  if (debug_start_ || record >= scene.last_record() || type_of(record) != U"LOAD" ||
-      type_of(record + 1) != U"SAVE") {
+  const auto kind = [&](long r) { return kind_of(scene.field(r, RecordField::Type)); };
+  if (debug_start_ || record >= scene.last_record() || kind(record) != RecordKind::Load ||
+      kind(record + 1) != RecordKind::Save) {
     return;
   }
   report_.add(reached[static_cast<std::size_t>(record + 1)] ? Severity::Error : Severity::Warning,
