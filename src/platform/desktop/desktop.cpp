@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,12 @@ bool shows_nothing(std::string_view driver) { return driver == "offscreen" || dr
 class SdlVideo {
  public:
   SdlVideo() {
+    // Without X or Wayland only the console's own driver can show a window;
+    // asking for it alone also spares the player the Wayland library's
+    // complaint about a session that is not there.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER")) {
+      SDL_SetHint(SDL_HINT_VIDEODRIVER, "kmsdrm");
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw NoDisplay(SDL_GetError());
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver || shows_nothing(driver)) {
