@@ -9,10 +9,10 @@
 #include <fstream>
 #include <memory>
 
+#include "engine/compositor.h"
 #include "platform/headless/session.h"
 #include "platform/memory_reuse.h"
 #include "platform/picture_cache.h"
-#include "present/compositor.h"
 #include "support/test_game.h"
 
 namespace tw {

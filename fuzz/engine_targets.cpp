@@ -8,16 +8,16 @@
 #include <map>
 #include <sstream>
 
+#include "base/failure.h"
 #include "check/check.h"
+#include "engine/compositor.h"
 #include "platform/headless/session.h"
 #include "platform/media/plain_smf.h"
 #include "platform/media/sdl_pictures.h"
 #include "platform/media/ttf_fonts.h"
 #include "platform/media/wave_file.h"
-#include "present/compositor.h"
 #include "sound/midi_song.h"
 #include "targets.h"
-#include "window/failure.h"
 
 namespace tw::fuzz {
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "data/number.h"
+#include "base/failure.h"
+#include "base/number.h"
 #include "data/scene_file.h"
 #include "present/image_entry.h"
 #include "script/type_line.h"
 #include "targets.h"
-#include "window/failure.h"
 
 namespace tw::fuzz {
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "base/failure.h"
 #include "check/check.h"
 #include "pack/pack.h"
 #include "platform/desktop/desktop.h"
@@ -18,7 +19,6 @@
 #include "platform/memory_reuse.h"
 #include "platform/picture_cache.h"
 #include "platform/program_location.h"
-#include "window/failure.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "data/number.h"
+#include "base/number.h"
 
 namespace tw {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "data/text.h"
+#include "base/text.h"
 
 namespace tw {
 

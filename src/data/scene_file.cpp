@@ -1,9 +1,8 @@
 // The packed scene files of normal mode.
 #include "data/scene_file.h"
 
-#include "data/number.h"
-#include "window/failure.h"
-#include "window/form1.h"
+#include "base/failure.h"
+#include "base/number.h"
 
 namespace tw {
 
@@ -67,25 +66,6 @@ std::string packed_scene_file(const std::vector<RecordBytes>& records) {
     out += kLineEnd;
   }
   return out;
-}
-
-void Form1::Read_Scene_File() {
-  read_into(Main_List, U"\\scene\\main.gst");
-
-  const Text scene_path = U"\\scene\\scene" + decimal_text(Scene_No) + U".gst";
-  const std::string bytes = platform_.game.read_file(scene_path);
-  try {
-    SceneFileReader scene(bytes);
-    const long last_record = scene.last_record();
-    for (long i = 0; i <= last_record; ++i) {
-      std::array<Text, kRecordFields> fields = scene.next_record();
-      for (int f = 0; f < kRecordFields; ++f) {
-        record_store(static_cast<RecordField>(f)).set_line(i, std::move(fields[f]));
-      }
-    }
-  } catch (const Failure& failure) {
-    throw Failure(std::string(failure.what()) + ": " + platform_.game.spelled(scene_path));
-  }
 }
 
 }  // namespace tw

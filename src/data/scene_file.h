@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "data/text.h"
+#include "base/text.h"
 
 namespace tw {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/list_store.h"
+#include "data/list_store.h"
 
 namespace tw {
 

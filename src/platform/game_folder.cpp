@@ -7,7 +7,7 @@
 #include <fstream>
 #include <vector>
 
-#include "window/failure.h"
+#include "base/failure.h"
 
 namespace fs = std::filesystem;
 

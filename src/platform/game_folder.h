@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "data/text.h"
+#include "base/text.h"
 
 namespace tw {
 

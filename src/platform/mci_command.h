@@ -3,7 +3,7 @@
 #include <string>
 #include <variant>
 
-#include "data/text.h"
+#include "base/text.h"
 
 namespace tw {
 

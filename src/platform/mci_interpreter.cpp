@@ -3,8 +3,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "data/number.h"
-#include "window/failure.h"
+#include "base/failure.h"
+#include "base/number.h"
 
 namespace tw {
 

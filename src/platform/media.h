@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "data/text.h"
+#include "base/image.h"
+#include "base/text.h"
 #include "platform/sound_output.h"
-#include "present/image.h"
 
 namespace tw {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "window/failure.h"
+#include "base/failure.h"
 
 namespace tw {
 

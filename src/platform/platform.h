@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "data/text.h"
+#include "base/text.h"
 #include "platform/game_folder.h"
 #include "platform/media.h"
 #include "platform/settings_store.h"

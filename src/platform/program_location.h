@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "data/text.h"
+#include "base/text.h"
 
 namespace tw {
 

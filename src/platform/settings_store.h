@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/text.h"
+#include "base/text.h"
 
 namespace tw {
 

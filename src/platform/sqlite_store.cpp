@@ -9,7 +9,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "window/failure.h"
+#include "base/failure.h"
 
 namespace tw {
 

@@ -1,6 +1,6 @@
 #include "present/panel_pictures.h"
 
-#include "window/colours.h"
+#include "base/colours.h"
 
 namespace tw {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "present/image.h"
+#include "base/image.h"
 
 namespace tw {
 

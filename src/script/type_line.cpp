@@ -1,6 +1,6 @@
 #include "script/type_line.h"
 
-#include "data/number.h"
+#include "base/number.h"
 #include "data/scan.h"
 
 namespace tw {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "data/text.h"
+#include "base/text.h"
 
 namespace tw {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/text.h"
+#include "base/text.h"
 
 namespace tw {
 

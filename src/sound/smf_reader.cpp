@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "window/failure.h"
+#include "base/failure.h"
 
 namespace tw {
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "window/failure.h"
+#include "base/failure.h"
 
 namespace tw {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/failure.h"
 #include "support/test_game.h"
-#include "window/failure.h"
 
 namespace tw::test {
 namespace {

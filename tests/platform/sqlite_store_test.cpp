@@ -12,7 +12,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "window/failure.h"
+#include "base/failure.h"
 
 namespace tw {
 namespace {

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/failure.h"
 #include "support/inputs.h"
-#include "window/failure.h"
 
 namespace tw {
 namespace {

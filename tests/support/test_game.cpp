@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "data/number.h"
+#include "base/number.h"
+#include "engine/compositor.h"
 #include "platform/media/sdl_pictures.h"
 #include "platform/media/ttf_fonts.h"
 #include "platform/media/wave_file.h"
-#include "present/compositor.h"
 
 namespace tw::test {
 

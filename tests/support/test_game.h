@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "data/text.h"
+#include "base/image.h"
+#include "base/text.h"
 #include "platform/headless/session.h"
-#include "present/image.h"
 
 namespace tw::test {
 

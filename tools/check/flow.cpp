@@ -4,9 +4,9 @@
 
 #include <deque>
 
-#include "data/number.h"
+#include "base/failure.h"
+#include "base/number.h"
 #include "script/type_line.h"
-#include "window/failure.h"
 
 namespace tw {
 

@@ -2,10 +2,10 @@
 // the debug file.
 #include "check/game_checker.h"
 
+#include "base/number.h"
 #include "check/wording.h"
-#include "data/number.h"
-#include "script/type_line.h"
 #include "data/settings.h"
+#include "script/type_line.h"
 #include "sound/media_commands.h"
 
 namespace tw {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "data/number.h"
+#include "base/failure.h"
+#include "base/number.h"
 #include "data/settings.h"
-#include "window/failure.h"
 
 namespace tw {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "check/report.h"
 #include "data/scene_file.h"
-#include "data/text.h"
 #include "platform/game_folder.h"
 
 namespace tw {

@@ -1,9 +1,9 @@
 // The checks of scene records: type lines, image entries and sounds.
 #include <algorithm>
 
+#include "base/number.h"
 #include "check/game_checker.h"
 #include "check/wording.h"
-#include "data/number.h"
 #include "data/settings.h"
 #include "present/image_entry.h"
 #include "script/type_line.h"

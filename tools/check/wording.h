@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "data/text.h"
-#include "window/failure.h"
+#include "base/failure.h"
+#include "base/text.h"
 
 namespace tw {
 

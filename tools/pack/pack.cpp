@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "data/number.h"
+#include "base/failure.h"
+#include "base/number.h"
 #include "data/scene_file.h"
 #include "data/settings.h"
 #include "platform/game_folder.h"
-#include "window/failure.h"
 
 namespace tw {
 

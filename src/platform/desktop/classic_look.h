@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/image.h"
 #include "platform/media.h"
-#include "present/image.h"
 #include "present/raster.h"
 
 namespace tw {

@@ -1,6 +1,6 @@
 #include "platform/desktop/cursors.h"
 
-#include "present/screen_layout.h"
+#include "engine/screen_layout.h"
 
 namespace tw {
 

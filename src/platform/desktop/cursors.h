@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/form1.h"
 #include "platform/desktop/screen_scale.h"
 #include "platform/desktop/sdl_handles.h"
-#include "window/form1.h"
 
 namespace tw {
 

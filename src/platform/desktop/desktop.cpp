@@ -6,13 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "engine/form1.h"
 #include "platform/deferred_sound_output.h"
 #include "platform/desktop/desktop_screen.h"
 #include "platform/desktop/event_loop.h"
 #include "platform/mci_interpreter.h"
 #include "platform/media/sdl_sound_output.h"
 #include "platform/sqlite_store.h"
-#include "window/form1.h"
 
 namespace tw {
 

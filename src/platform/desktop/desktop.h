@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "data/text.h"
+#include "base/text.h"
 #include "platform/media.h"
 
 namespace tw {

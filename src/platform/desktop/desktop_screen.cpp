@@ -3,8 +3,8 @@
 #include <iostream>
 #include <string>
 
+#include "base/failure.h"
 #include "platform/desktop/message_box.h"
-#include "window/failure.h"
 
 namespace tw {
 

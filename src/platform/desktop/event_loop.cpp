@@ -7,11 +7,11 @@
 #include <optional>
 #include <utility>
 
+#include "engine/compositor.h"
+#include "engine/screen_layout.h"
 #include "platform/desktop/cursors.h"
 #include "platform/desktop/frame_log.h"
 #include "platform/desktop/popup_menu.h"
-#include "present/compositor.h"
-#include "present/screen_layout.h"
 
 namespace tw {
 

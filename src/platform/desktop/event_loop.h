@@ -2,9 +2,9 @@
 
 #include <functional>
 
+#include "engine/form1.h"
 #include "platform/desktop/desktop_screen.h"
 #include "platform/media.h"
-#include "window/form1.h"
 
 namespace tw {
 

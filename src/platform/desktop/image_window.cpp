@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "window/failure.h"
+#include "base/failure.h"
 
 namespace tw {
 

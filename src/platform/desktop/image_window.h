@@ -2,8 +2,8 @@
 
 #include <SDL.h>
 
+#include "base/image.h"
 #include "platform/desktop/sdl_handles.h"
-#include "present/image.h"
 #include "present/raster.h"
 
 namespace tw {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "data/text.h"
+#include "base/text.h"
 #include "platform/desktop/image_window.h"
 #include "platform/media.h"
 

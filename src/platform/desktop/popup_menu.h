@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "base/image.h"
+#include "engine/form1.h"
 #include "platform/media.h"
-#include "present/image.h"
 #include "present/raster.h"
-#include "window/form1.h"
 
 namespace tw {
 

@@ -3,9 +3,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/failure.h"
 #include "platform/headless/replay_script.h"
 #include "platform/headless/session.h"
-#include "window/failure.h"
 
 namespace tw {
 

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "present/screen_layout.h"
+#include "engine/screen_layout.h"
 
 namespace tw {
 

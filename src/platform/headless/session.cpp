@@ -1,8 +1,8 @@
 #include "platform/headless/session.h"
 
+#include "engine/compositor.h"
+#include "engine/screen_layout.h"
 #include "platform/headless/state_dump.h"
-#include "present/compositor.h"
-#include "present/screen_layout.h"
 
 namespace tw {
 

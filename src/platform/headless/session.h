@@ -2,12 +2,12 @@
 
 #include <ostream>
 
+#include "engine/form1.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/replay_script.h"
 #include "platform/headless/trace.h"
 #include "platform/mci_interpreter.h"
 #include "platform/sqlite_store.h"
-#include "window/form1.h"
 
 namespace tw {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "window/form1.h"
+#include "engine/form1.h"
 
 namespace tw {
 

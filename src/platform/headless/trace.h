@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "data/text.h"
+#include "base/text.h"
 
 namespace tw {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <span>
 
-#include "present/image.h"
+#include "base/image.h"
 
 namespace tw {
 

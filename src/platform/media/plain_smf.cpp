@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/failure.h"
 #include "sound/smf_reader.h"
-#include "window/failure.h"
 
 namespace tw {
 namespace {

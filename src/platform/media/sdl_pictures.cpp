@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/failure.h"
 #include "platform/media/bmp_bitfields.h"
-#include "window/failure.h"
 
 namespace tw {
 namespace {

@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "data/text.h"
-#include "window/failure.h"
+#include "base/failure.h"
+#include "base/text.h"
 
 namespace tw {
 namespace {

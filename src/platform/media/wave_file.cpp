@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "window/failure.h"
+#include "base/failure.h"
 
 namespace tw {
 namespace {

@@ -1,0 +1,90 @@
+#include "engine/compositor.h"
+
+#include <algorithm>
+
+#include "engine/screen_layout.h"
+#include "present/raster.h"
+
+namespace tw {
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+
+// Draws a label's caption line by line from its top-left corner, over its
+// background when the label is opaque.
+void draw_label(Image& screen, const Label& label, const ScreenPlace& place, Fonts& fonts,
+                int pixels_per_inch) {
+  if (label.Back_Style == BackStyle::Opaque) {
+    fill_rect(screen, place.visible, pixel_of(label.BackColor));
+  }
+  const Pixel ink = pixel_of(label.ForeColor);
+  // What lies beyond the visible part is clipped: lines below it are not
+  // drawn, and of each line only the characters that can reach the right
+  // edge, taking none narrower than half a pixel. A caption of a megabyte
+  // thus costs no more than one that fills the label.
+  const int visible_bottom = place.visible.y + place.visible.height;
+  const std::size_t longest =
+      2 * static_cast<std::size_t>(std::max(0, place.visible.x + place.visible.width - place.rect.x)) + 16;
+  int top = place.rect.y;
+  std::size_t start = 0;
+  while (start <= label.Caption.size() && top < visible_bottom) {
+    std::size_t end = label.Caption.find_first_of(U"\r\n", start);
+    if (end == Text::npos) end = label.Caption.size();
+    const Coverage line = fonts.render(
+        label.Font, TextView(label.Caption).substr(start, std::min(end - start, longest)), pixels_per_inch);
+    blend_coverage(screen, line, place.rect.x, top, ink, place.visible);
+    top += line.height > 0 ? line.height : pixels_per_inch * static_cast<int>(label.Font.points) / 72;
+    if (end < label.Caption.size() && label.Caption[end] == U'\r' && end + 1 < label.Caption.size() &&
+        label.Caption[end + 1] == U'\n') {
+      ++end;
+    }
+    start = end + 1;
+  }
+}
+
+void draw_picture_box(Image& screen, const PictureBox& box, const ScreenPlace& place) {
+  paint_picture(screen, box.surface, place.rect.x, place.rect.y, place.visible);
+  if (box.Picture) paint_picture(screen, *box.Picture, place.rect.x, place.rect.y, place.visible);
+}
+
+}  // namespace
+
+Image compose_screen(const Form1& form, Fonts& fonts) {
+  Image screen;
+  compose_screen(form, fonts, screen);
+  return screen;
+}
+
+void compose_screen(const Form1& form, Fonts& fonts, Image& screen) {
+  if (!form.form.Visible) {
+    screen.width = form.form_surface.width;
+    screen.height = form.form_surface.height;
+    screen.pixels.assign(form.form_surface.pixels.size(), 0);
+    return;
+  }
+  // Assigning keeps the pixels' memory when the size stays.
+  screen = form.form_surface;
+  const int ppi = kTwipsPerInch / form.platform().screen.metrics().twips_per_pixel_y;
+
+  // Labels have no window of their own: they lie on the window's surface,
+  // beneath every picture control.
+  for (const Label* label : {&form.Flag_Label[0], &form.Flag_Label[1], &form.Flag_Label[2],
+                             &form.Flag_Label[3], &form.Flag_Label[4], &form.Page_Label, &form.Type_Label}) {
+    if (label->Visible) draw_label(screen, *label, place_on_form(form, *label), fonts, ppi);
+  }
+  if (form.image1.Visible) draw_picture_box(screen, form.image1, place_of_image1(form));
+  if (form.waku.Visible) {
+    draw_picture_box(screen, form.waku, place_of_waku(form));
+    if (form.Window.Visible) {
+      draw_picture_box(screen, form.Window, place_of_Window(form));
+      for (int i = 0; i < kMessageLabels; ++i) {
+        if (form.Message[i].Visible) {
+          draw_label(screen, form.Message[i], place_of_message(form, i), fonts, ppi);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace tw

@@ -1,0 +1,45 @@
+// The reveal of a record's four message lines: one character a tick in
+// standard mode, all at once in high-speed mode, always at once for choices.
+#include "base/number.h"
+#include "engine/form1.h"
+
+namespace tw {
+
+namespace {
+
+constexpr char32_t kRevealMessage[] = U"メッセージウインドウへのテキスト表示に失敗しました。";
+
+}  // namespace
+
+void Form1::show_whole_message() {
+  for (int i = 0; i < kMessageLines; ++i) Message[i].Caption = Message_List[i].line(Line_No);
+  Text_Running = 0;
+  Timer3.set_interval(0, platform_.clock.now_ms());
+  Reveal_Char = 0;
+  Reveal_Line = 0;
+}
+
+// The mode is read from the menu's check mark at every tick, and the lines
+// of whatever record is current at that tick are revealed. The first tick
+// of every line appends nothing.
+void Form1::Timer3_Timer() {
+  with_message(kRevealMessage, [this] {
+    if (Message_Mode.Checked && Text_Running == -1) show_whole_message();
+    if (Text_Running != -1) return;
+    if (GAME_List.line(Line_No).starts_with(U"COMMAND")) Next_Step();
+    const Text& line = Message_List[Reveal_Line].line(Line_No);
+    if (Reveal_Char != 0) Message[Reveal_Line].Caption += char_at(line, Reveal_Char);
+    Reveal_Char = checked_int16(Reveal_Char + 1L);
+    if (Reveal_Char > static_cast<long>(line.size())) {
+      Reveal_Char = 0;
+      ++Reveal_Line;
+      if (Reveal_Line == kMessageLines) {
+        Timer3.set_interval(0, platform_.clock.now_ms());
+        Reveal_Line = 0;
+        Text_Running = 0;
+      }
+    }
+  });
+}
+
+}  // namespace tw

@@ -1,0 +1,149 @@
+// The interpreter's step: complete a running reveal, or leave the current
+// record by its kind, present the record that is now current and do what
+// that record asks on arrival.
+#include "base/number.h"
+#include "data/settings.h"
+#include "engine/form1.h"
+#include "script/type_line.h"
+
+namespace tw {
+
+namespace {
+
+constexpr char32_t kStepMessage[] =
+    U"次のシーンの情報を読みこもうとしましたが原因不明のエラーが発生しました。";
+constexpr int kImageTickMs = 100;
+
+}  // namespace
+
+void Form1::Next_Step() {
+  with_message(kStepMessage, [this] {
+    if (Text_Running == -1) {
+      show_whole_message();
+      return;
+    }
+    if (type_line() == U"END") {
+      end_scene();
+      return;
+    }
+    if (!Main_List.line(setting::kClickSound).empty()) play_click_sound();
+    if (!leave_record()) return;
+    Show_Scene();
+    if (type_line().starts_with(U"IMAGE")) run_image_records();
+    if (type_line() == U"END") {
+      end_scene();
+    } else if (type_line().starts_with(U"COMMAND")) {
+      read_choice_targets();
+    }
+  });
+}
+
+const Text& Form1::type_line() const { return GAME_List.line(Line_No); }
+
+// The mark stands still and the music is no longer looked after.
+void Form1::end_scene() {
+  Message[4].Caption = Text(kContinueMark);
+  Timer1.set_interval(0, platform_.clock.now_ms());
+}
+
+// Moves Line_No on by the current record's kind. Returns false when the step
+// ends here without presenting anything.
+bool Form1::leave_record() {
+  const Text line = type_line();
+  if (Line_No == -1) {
+    Line_No = 0;
+    return true;
+  }
+  switch (kind_of(line)) {
+    case RecordKind::Normal:
+      Line_No = checked_int16(Line_No + 1L);
+      return true;
+    case RecordKind::Command:
+      return take_choice();
+    case RecordKind::Flag:
+      Flag_Command();
+      Line_No = checked_int16(Line_No + 1L);
+      return true;
+    case RecordKind::If: {
+      const std::optional<Text> target = If_Flag();
+      Line_No = target ? to_int16(*target) : 0;
+      return true;
+    }
+    case RecordKind::Save:
+      save_Click();
+      Line_No = checked_int16(Line_No + 1L);
+      return true;
+    case RecordKind::Load:
+      // Loading runs a whole step of its own from the record before the
+      // saved one; this step then moves on from the record it made current.
+      Load_Click();
+      Line_No = checked_int16(Line_No + 1L);
+      return true;
+    case RecordKind::NextFile:
+      if (Debug_Mode != 0) {
+        end_scene();
+        return false;
+      }
+      // The new scene's first record is not presented: the screen keeps the
+      // old scene until the next step leaves that record.
+      Line_No = 0;
+      Next_Scene_File();
+      return false;
+    case RecordKind::Image:
+      return true;
+    case RecordKind::End:
+    case RecordKind::Jump:
+      break;
+  }
+  Line_No = jump_target(line);
+  return true;
+}
+
+// The choice taken is the one highlighted last, wherever the click was. A
+// click before the targets are read leaves the record to be presented again.
+bool Form1::take_choice() {
+  if (Choice_Wait != -1) return true;
+  const std::int16_t target = Choice_Jump[Choice_Hover];
+  if (target == 0) return false;
+  Line_No = target;
+  Choice_Wait = 0;
+  set_plain_label_colours();
+  return true;
+}
+
+// IMAGE records show their pictures without the message window. A run with
+// a time goes on tick by tick in Timer4; records with time 0 are shown and
+// left at once, here.
+void Form1::run_image_records() {
+  const auto start_timed_run = [this] {
+    Timer4.set_interval(kImageTickMs, platform_.clock.now_ms());
+    waku.Visible = false;
+    image1.Enabled = false;
+  };
+  if (Get_Image_Time() != 0) {
+    start_timed_run();
+    return;
+  }
+  waku.Visible = false;
+  image1.Enabled = false;
+  while (type_line().starts_with(U"IMAGE")) {
+    if (Get_Image_Time() != 0) {
+      start_timed_run();
+      break;
+    }
+    Show_Scene();
+    Line_No = checked_int16(Line_No + 1L);
+    Show_Flags();
+  }
+  if (!type_line().starts_with(U"IMAGE")) end_image_run();
+}
+
+// The message window comes back over the last picture of the run.
+void Form1::end_image_run() {
+  waku.Visible = true;
+  image1.Enabled = true;
+  Window_Paint();
+  Draw_Sub_Image();
+}
+
+}  // namespace tw

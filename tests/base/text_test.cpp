@@ -1,0 +1,109 @@
+#include "base/text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "support/inputs.h"
+
+namespace tw {
+namespace {
+
+std::string read_bytes(const std::string& name) {
+  return test::read_bytes(test::third_party("text-sjis/" + name));
+}
+
+TEST(Cp932, RealTextsDecodeCompletely) {
+  struct Case {
+    const char* file;
+    std::size_t chars;
+    std::size_t lines;
+  };
+  const Case cases[] = {
+      {"akutagawa_wagaya-no-kogan_3798_ruby_27269.txt", 2223, 32},
+      {"kobayashi_dokubo_43684_ruby_24734.txt", 19981, 349},
+      {"miyazawa_chumon-no-ooi-ryoriten-kokokubun_43733_ruby_17836.txt", 4147, 109},
+      {"niimi_chirachira-hikare_45113_ruby_41301.txt", 716, 49},
+      {"tani_odoru-chiheisen-niji-wo-wataru-hi_4368_ruby_8013.txt", 33533, 572},
+  };
+  for (const Case& c : cases) {
+    const std::string bytes = read_bytes(c.file);
+    const Text text = decode_cp932(bytes);
+    EXPECT_EQ(text.size(), c.chars) << c.file;
+    EXPECT_EQ(text.find(U'\uFFFD'), Text::npos) << c.file;
+    EXPECT_EQ(read_text_lines(bytes).size(), c.lines) << c.file;
+  }
+  EXPECT_EQ(decode_cp932(read_bytes(cases[0].file).substr(520, 2)), U"\u5393");   // IBM extension
+  EXPECT_EQ(decode_cp932(read_bytes(cases[4].file).substr(7803, 2)), U"\u2160");  // NEC row 13
+  // The bare LF at byte 32769 stays inside its line.
+  const std::string kobayashi = read_bytes(cases[1].file);
+  const auto lines = split_lines(kobayashi);
+  const auto it = std::find_if(lines.begin(), lines.end(), [](auto l) { return l.find('\n') != l.npos; });
+  ASSERT_NE(it, lines.end());
+  EXPECT_EQ(it->data() + it->find('\n'), kobayashi.data() + 32769);
+}
+
+// glibc must read every two-byte sequence as Microsoft's table does; of the
+// single bytes it leaves only 80, A0 and FD-FF undecoded.
+TEST(Cp932, AgreesWithMicrosoftTable) {
+  std::istringstream in(read_bytes("tables/cp932-decode-python.tsv"));
+  int pairs = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::string hex = line.substr(0, line.find('\t'));
+    std::string bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2)
+      bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    const auto expected = static_cast<char32_t>(std::stoul(line.substr(hex.size() + 3), nullptr, 16));
+    const bool undecoded = hex == "80" || hex == "A0" || hex >= "FD";
+    EXPECT_EQ(decode_cp932(bytes), Text(1, undecoded ? U'\uFFFD' : expected)) << hex;
+    pairs += bytes.size() == 2;
+  }
+  EXPECT_EQ(pairs, 9604);
+}
+
+TEST(Cp932, BadBytesAreReplacedAndEncodingFallsBackToQuestionMark) {
+  EXPECT_EQ(decode_cp932("a\x81"), U"a\uFFFD");                // lead byte cut off
+  EXPECT_EQ(decode_cp932("\x81 \x81\x40"), U"\uFFFD \u3000");  // only the lead is skipped
+  EXPECT_EQ(decode_cp932(std::string("\0\x82\xA0", 3)), Text(U"\0\u3042", 2));
+  const Text text = U"a\u2015\uFF3C\u2160\u5393\u3042\uFF76";
+  EXPECT_EQ(decode_cp932(encode_cp932(text)), text);
+  EXPECT_EQ(encode_cp932(U"x\U0001F600y\u00E9" + Text(1, char32_t{0xD800})), "x?y??");
+}
+
+TEST(Utf8, InvalidSequencesBecomeReplacement) {
+  const std::pair<std::string, Text> cases[] = {
+      {"\xE3\x81z", U"\uFFFDz"},                          // one replacement for a cut-off sequence
+      {"\xC0\xAF", U"\uFFFD\uFFFD"},                      // overlong
+      {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},            // surrogate
+      {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+  };
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(from_utf8(bytes), text) << bytes;
+  const std::string valid = "a\xE3\x81\x82\xF0\x9D\x84\x9E";
+  EXPECT_EQ(to_utf8(from_utf8(valid)), valid);
+  EXPECT_EQ(from_utf8(valid).size(), 3U);
+  EXPECT_EQ(to_utf8(Text{char32_t{0xDC00}, char32_t{0x110000}}), "\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(Lines, EndAtCrOrCrLfOnly) {
+  const std::pair<std::string_view, std::vector<std::string_view>> cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\n", {"a"}},
+      {"a\r\n\r\n", {"a", ""}},
+      {"\r", {""}},
+      {"a\rb\r\r\nc", {"a", "b", "", "c"}},
+      {"a\nb\r\n\n", {"a\nb", "\n"}},
+  };
+  for (const auto& [bytes, lines] : cases) EXPECT_EQ(split_lines(bytes), lines) << bytes;
+}
+
+TEST(CharAt, CountsFromOneAndIsEmptyOutside) {
+  const Text text = U"a\u3042b";
+  EXPECT_EQ(char_at(text, 2) + char_at(text, 3), U"\u3042b");
+  for (const long pos : {-1L, 0L, 4L}) EXPECT_EQ(char_at(text, pos), U"") << pos;
+}
+
+}  // namespace
+}  // namespace tw

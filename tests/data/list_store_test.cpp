@@ -1,0 +1,34 @@
+#include "data/list_store.h"
+
+#include <gtest/gtest.h>
+
+#include "base/failure.h"
+
+namespace tw {
+namespace {
+
+TEST(ListStore, ReadsOutsideItsLinesAsEmpty) {
+  ListStore store;
+  EXPECT_EQ(store.line(0), U"");
+  store.set_line(0, U"a");
+  EXPECT_EQ(store.line(-1), U"");
+  EXPECT_EQ(store.line(1), U"");
+  EXPECT_EQ(store.line(32767), U"");
+}
+
+TEST(ListStore, AppendsAtItsCountAndReplacesBelowIt) {
+  ListStore store;
+  store.set_line(0, U"a");
+  store.set_line(1, U"b");
+  store.set_line(2, U"c");
+  store.set_line(0, U"x");
+  EXPECT_EQ(store.count(), 3);
+  EXPECT_EQ(store.line(0), U"x");
+  EXPECT_EQ(store.line(2), U"c") << "later lines stay as they were";
+  EXPECT_THROW(store.set_line(4, U"gap"), Failure);
+  store.clear();
+  EXPECT_EQ(store.count(), 0);
+}
+
+}  // namespace
+}  // namespace tw

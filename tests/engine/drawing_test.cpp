@@ -1,0 +1,185 @@
+// Drawing a presented record: the main image, the message panel, the sub image and their failures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <tuple>
+
+#include "base/number.h"
+#include "support/test_game.h"
+
+namespace tw {
+
+// Until the step dispatcher presents the records after the first, the tests run the procedures.
+class Form1Probe {
+ public:
+  static void Show_Scene(Form1& form) { form.Show_Scene(); }
+  static void Draw_Sub_Image(Form1& form) { form.Draw_Sub_Image(); }
+};
+
+namespace test {
+namespace {
+
+constexpr Pixel kRed = 0xFF0000, kWhite = 0xFFFFFF, kBlue = 0x0080FF, kMark = 0x777777;
+constexpr char32_t kSubOn[] = U"Sub_Window=ON";
+
+// A picture whose pixels all differ.
+const Image kRoom = [] {
+  Image image(640, 480);
+  for (int i = 0; i < 640 * 480; ++i) image.pixels[i] = 0x000301u * (i % 640) + 0x008003u * (i / 640);
+  return image;
+}();
+
+// The panel over a black main picture on the default white background.
+Pixel panel(int x, int y) { return (x + y) % 2 ? kBlue : kWhite; }
+
+// A debug-mode game of NORMAL records with these main and sub image entries
+// and the picture room.bmp. Above record 0 the frame shows from the start.
+struct Drawing {
+  Drawing(int start, const std::vector<std::u32string>& mains, const std::vector<std::u32string>& subs = {},
+          std::initializer_list<std::pair<int, std::u32string>> settings = {{10, kSubOn}}) {
+    files.write_debug_game(TestGame::settings(settings),
+                           std::vector<std::u32string>(mains.size(), U"NORMAL"));
+    files.write_lines("image/image.gst", mains);
+    files.write_lines("image2/image2.gst", subs);
+    if (start > 0) files.write_lines("Debug.gst", {decimal_text(start), U"0", U"0", U"0", U"0", U"0"});
+    files.write_bmp("image/room.bmp", kRoom);
+  }
+  void start() { EXPECT_FALSE(engine.start().ended()) << engine.trace(); }
+  void present(int record, void (*procedure)(Form1&) = &Form1Probe::Show_Scene) {
+    engine.form().Line_No = static_cast<std::int16_t>(record);
+    procedure(engine.form());
+  }
+  // Fails naming the first window pixel that differs from `expected`.
+  void expect_window(const std::function<Pixel(int, int)>& expected) {
+    const Image& window = engine.form().Window.surface;
+    for (int i = 0; i < int(window.pixels.size()); ++i) {
+      const int x = i % window.width, y = i / window.width;
+      if (window.pixels[i] != expected(x, y)) return ADD_FAILURE() << "first at " << x << "," << y;
+    }
+  }
+  TestGame files;
+  Engine engine{files, U"DEBUG"};
+};
+
+TEST(ImageEntry, NamesThePictureAndItsPosition) {
+  Drawing game(0, {U"", U"room.bmp<-20, 40>stage", U"a,b<1,2>", U"sp_room.bmp<3,4>"}, {}, {});
+  for (auto path : {"image/a,b", "image/sp_room.bmp"}) game.files.write_bmp(path, kRoom);  // sp_ is unmasked
+  game.start();
+  const std::u32string files[] = {U"", U"room.bmp", U"a,b", U"sp_room.bmp"};
+  const std::int16_t xs[] = {0, -20, 1, 3}, ys[] = {0, 40, 2, 4};
+  for (int record = 0; record < 4; ++record) {
+    if (record > 0) game.present(record);
+    const Form1& form = game.engine.form();
+    const int x = xs[record], y = ys[record], left = std::max(x, 0), top = std::max(y, 0);
+    EXPECT_EQ(std::tuple(form.Image_File_Work, form.Image_X, form.Image_Y), std::tuple(files[record], x, y));
+    EXPECT_EQ(form.image1.surface.at(left, top), files[record].empty() ? 0 : kRoom.at(left - x, top - y));
+  }
+}
+
+TEST(Drawing, FailsWithTheMessageOfTheFailingProcedure) {
+  constexpr char32_t kFile[] = U"イメージファイル名の取得に失敗しました。";
+  constexpr char32_t kPos[] = U"イメージファイルの表示位置取得に失敗しました。";
+  constexpr char32_t kMain[] =
+      U"メインイメージの表示に失敗しました。画像ファイルのフォーマットが適切かどうか確認してください";
+  constexpr char32_t kSub[] = U"サブイメージの表示に失敗しました。画像のフォーマットを確認してください。";
+  const std::u32string long_name(32766, U'x');  // a "<" after it at 32767 has no step past it
+  using Case = std::tuple<std::u32string, std::u32string, const char32_t*>;
+  for (const auto& [main, sub, message] :
+       {Case{U"room.bmp", U"", kFile}, Case{long_name + U"x<1,2>", U"", kFile},
+        Case{long_name + U"<1,2>", U"", kPos}, Case{U"room.bmp<120,40", U"", kPos},
+        Case{U"room.bmp<1,32768>", U"", kPos}, Case{U"gone.bmp<0,0>", U"", kMain},
+        Case{U"SP_alone.bmp<0,0>", U"", kMain}, Case{U"", U"gone.bmp", kSub},
+        Case{U"", U"SP_alone.bmp", kSub}, Case{U"room.bmp", U"gone.bmp", kFile}}) {
+    Drawing game(1, {U"", main}, {U"", sub});
+    for (auto path : {"image/SP_alone.bmp", "image2/SP_alone.bmp"}) game.files.write_bmp(path, Image(4, 4));
+    const std::string trace = game.engine.start().trace();
+    const std::string box = R"("error":")" + to_utf8(message) + R"(","title":"エラーの発生"})";
+    EXPECT_NE(trace.find(box), std::string::npos) << trace;
+    EXPECT_EQ(trace.find(R"("error")"), trace.rfind(R"("error")")) << "one box only";
+  }
+}
+
+TEST(MainImage, BuildsTheCanvasRecordByRecord) {
+  Image girl(3, 2, kWhite), mask(3, 2, kWhite);
+  for (int y = 0; y < 2; ++y) girl.at(0, y) = kRed, girl.at(2, y) = 0x123456, mask.at(0, y) = 0;
+  const std::vector<std::u32string> mains{U"room.bmp<0,0>",       U"SP_girl.bmp<200,80>",
+                                          U"SP_girl.bmp<200,80>", U"SP_girl.bmp<300,80>",
+                                          U"SP_big.bmp<10,10>",   U"<0,0>"};
+  Drawing game(0, mains, {}, {});
+  game.files.write_bmp("image/SP_girl.bmp", girl);
+  game.files.write_bmp("image/mask/SP_girl.bmp", mask);
+  game.files.write_bmp("image/SP_big.bmp", Image(20, 20, kRed));
+  game.files.write_bmp("image/mask/SP_big.bmp", Image(10, 10, kWhite));  // smaller than its image
+  game.start();
+  game.present(1);
+  Image& canvas = game.engine.form().image1.surface;
+  // The girl's first column covers, the second shows the canvas, the third mixes.
+  const Pixel* room = &kRoom.pixels[81 * 640 + 200];
+  EXPECT_EQ(std::vector(&canvas.at(200, 81), &canvas.at(204, 81)),
+            std::vector<Pixel>({kRed, room[1], 0x123456 ^ (kWhite & ~room[2]), room[3]}));
+  canvas.at(200, 80) = kMark;
+  game.present(2);
+  EXPECT_EQ(canvas.at(200, 80), kMark) << "the same entry again is not drawn";
+  game.present(3);
+  EXPECT_EQ(canvas.at(300, 80), kRed);
+  EXPECT_EQ(canvas.at(200, 80), kMark) << "the earlier copy stays";
+  game.present(4);
+  EXPECT_EQ(canvas.at(12, 12), kRed ^ (kWhite & ~kRoom.at(12, 12)));
+  EXPECT_EQ(canvas.at(25, 12), kRed) << "beyond its mask the image covers";
+  game.present(5);
+  EXPECT_TRUE(canvas.pixels == Image(640, 480).pixels) << "cleared";
+}
+
+TEST(MessagePanel, ShowsThePictureBehindTheWindowOnEvenSquares) {
+  // On 1024 x 768 the window is 85 pixels right of the picture (15 with a sub window), 321.67 down.
+  Drawing game(1, {U"", U"room.bmp<0,0>"}, {}, {{7, U"黒"}});
+  game.start();
+  game.expect_window([](int x, int y) { return (x + y) % 2 ? kBlue : kRoom.at(85 + x, 322 + y); });
+}
+
+TEST(MessagePanel, RepaintsOnlyWhenAnEntryDiffersFromTheOneShown) {
+  Drawing game(1, {U"", U"room.bmp<0,0>", U"room.bmp<0,0>", U"", U"", U"", U"", U""},
+               {U"", U"", U"", U"", U"", U"face.bmp", U"face.bmp", U"gone.bmp"});
+  game.files.write_bmp("image2/face.bmp", Image(1, 1));
+  game.start();  // on the default white background the panel inverts the picture
+  game.expect_window([](int x, int y) { return (x + y) % 2 ? kBlue : kRoom.at(15 + x, 322 + y) ^ kWhite; });
+  const auto corner = [&]() -> Pixel& { return game.engine.form().Window.surface.at(141, 0); };
+  // A main image always repaints; an empty one only after a main image.
+  for (const auto& [record, repainted] : {std::pair{2, true}, {3, true}, {4, false}, {5, true}, {6, false}}) {
+    corner() = kMark;
+    game.present(record);
+    EXPECT_EQ(corner() != kMark, repainted) << record;
+  }
+  game.engine.form().waku.Visible = false;  // as during a timed image run
+  game.present(7);
+  EXPECT_EQ(corner(), kMark);
+  EXPECT_FALSE(game.engine.ended()) << "a hidden frame draws no sub image, missing or not";
+}
+
+TEST(SubImage, IsStretchedOrDrawnThroughItsMaskAndLeavesNoMaskOnTheCanvas) {
+  Image mask(40, 40, kWhite);  // black at 0 and 19
+  for (int y = 0; y < 40; ++y) mask.at(0, y) = mask.at(19, y) = 0;
+  Drawing game(1, {U"", U"", U"", U"room.bmp<0,0>"}, {U"", U"room<1>.bmp", U"SP_r.bmp", U"SP_r.bmp"});
+  game.files.write_bmp("image2/room<1>.bmp", kRoom);
+  game.files.write_bmp("image2/SP_r.bmp", Image(200, 60, kRed));
+  game.files.write_bmp("image2/mask/SP_r.bmp", mask);
+  game.start();  // stretched over 140 x 140, and never split at "<"
+  game.expect_window([](int x, int y) {
+    return x < 140 ? kRoom.at((2 * x + 1) * 640 / 280, (2 * y + 1) * 480 / 280) : panel(x, y);
+  });
+  game.present(2);  // unscaled, clipped to 140 x 140; the red covers where the mask is black or missing
+  game.expect_window([](int x, int y) {
+    if (x >= 140 || y >= 60) return panel(x, y);
+    return x > 0 && x != 19 && x < 40 && y < 40 ? kRed ^ (kWhite & ~panel(x, y)) : kRed;
+  });
+  game.present(3, &Form1Probe::Draw_Sub_Image);  // between presentations, as an image run may
+  ASSERT_EQ(game.engine.form().Mask2.surface.at(1, 1), kWhite);
+  game.present(3);  // the main image is opaque all the same
+  EXPECT_TRUE(game.engine.form().image1.surface.pixels == kRoom.pixels);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace tw

@@ -1,0 +1,158 @@
+// The engine's sound channels through the replay's trace: the exact command
+// texts at their virtual times, the music repeat, the delayed sound effect
+// and the continue mark.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/inputs.h"
+#include "support/test_game.h"
+
+namespace tw::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string mci(long t, const std::string& command, int rc, const std::string& reply = "") {
+  std::string escaped;
+  for (char c : command) escaped += c == '"' ? std::string("\\\"") : std::string(1, c);
+  return "{\"t\":" + std::to_string(t) + ",\"mci\":\"" + escaped + "\",\"rc\":" + std::to_string(rc) +
+         ",\"reply\":\"" + reply + "\"}\n";
+}
+
+// A one-record game whose record names `music` and `effect`.
+class SoundGame : public ::testing::Test {
+ protected:
+  void write(const std::u32string& music, const std::u32string& effect) {
+    game.write_lines("scene/main.gst", TestGame::settings({}));
+    game.write_lines("scene/scene1.gst",
+                     {U"0", U"", U"END", U"", U"", effect, music, U"", U"", U"", U"", U""});
+    fs::create_directories(game.root() / "midi");
+    fs::create_directories(game.root() / "wave");
+    fs::copy_file(third_party("midi/jazz-soft/test-c-major-scale.mid"),
+                  game.root() / "midi/scale.mid");  // 4 s
+    fs::copy_file(third_party("wav/debian-games/tuxtype_tock.wav"), game.root() / "wave/tock.wav");
+  }
+  std::string path(const std::string& inside) { return GameFolder(game.root()).spelled(from_utf8(inside)); }
+
+  TestGame game;
+};
+
+TEST_F(SoundGame, StartsTheMusicAndSchedulesTheEffectAtThePresentation) {
+  write(U"scale.mid", U"tock.wav");
+  Engine engine(game);
+  engine.start();
+  const std::string expected =
+      mci(0, "close midi", 263) +
+      mci(0, "open \"" + path("\\midi\\scale.mid") + "\" type sequencer alias midi", 0) +
+      mci(0, "play midi", 0) + mci(0, "status midi length", 0, "32") + mci(0, "close wav", 263);
+  EXPECT_EQ(engine.trace(), expected);
+  EXPECT_EQ(engine.form().Midi_Length, 32);
+  EXPECT_EQ(engine.form().Midi_Name, U"scale.mid");
+  EXPECT_EQ(engine.form().Wav_Request, -1);
+  EXPECT_EQ(engine.form().Timer2.Interval, 1000);
+}
+
+TEST_F(SoundGame, PlaysTheEffectOneSecondLaterAndOnlyOnce) {
+  write(U"", U"tock.wav");
+  Engine engine(game);
+  engine.start();
+  EXPECT_EQ(engine.trace(), mci(0, "close wav", 263)) << "an empty music name equals the empty one playing";
+  engine.session().run(WaitCommand{3000});
+  const std::string trace = engine.trace();
+  const std::string effect = mci(1000, "close wav", 263) +
+                             mci(1000, "open \"" + path("\\wave\\tock.wav") + "\"  alias wav", 0) +
+                             mci(1000, "play wav", 0);
+  EXPECT_NE(trace.find(effect), std::string::npos) << trace;
+  EXPECT_EQ(trace.find("alias wav", trace.find(effect) + effect.size()), std::string::npos);
+  EXPECT_EQ(engine.form().Wav_Request, 0);
+  EXPECT_EQ(engine.form().Timer2.Interval, 0);
+}
+
+TEST_F(SoundGame, ASecondPresentationWithinTheSecondTakesTheEffectsPlace) {
+  write(U"", U"");
+  Record first;
+  first.wav = U"none.wav";
+  Record second;
+  second.wav = U"tock.wav";
+  Record end;
+  end.type = U"END";
+  game.write_lines("scene/scene1.gst", TestGame::scene_of({first, second, end}));
+  Engine engine(game);
+  engine.start().wait(300).click(ControlId::image1).wait(2000);
+  const std::string trace = engine.trace();
+  EXPECT_EQ(trace.find("none.wav"), std::string::npos) << "the first record's effect never plays";
+  EXPECT_NE(trace.find(mci(1300, "open \"" + path("\\wave\\tock.wav") + "\"  alias wav", 0)),
+            std::string::npos)
+      << trace;
+}
+
+TEST_F(SoundGame, RepeatsTheSongOnTheFirstTickAtItsEnd) {
+  write(U"scale.mid", U"");
+  Engine engine(game);
+  engine.start();
+  engine.session().run(WaitCommand{4600});
+  const std::string trace = engine.trace();
+  EXPECT_NE(trace.find(mci(3500, "status midi position", 0, "28")), std::string::npos) << trace;
+  EXPECT_NE(trace.find(mci(4000, "status midi position", 0, "32") + mci(4000, "close midi", 0)),
+            std::string::npos);
+  EXPECT_NE(trace.find(mci(4500, "status midi position", 0, "4")), std::string::npos)
+      << "the song started again at 4000";
+}
+
+TEST_F(SoundGame, AMissingSongStopsNothingAndIsNeverRepeated) {
+  write(U"none.mid", U"");
+  Engine engine(game);
+  engine.start();
+  engine.session().run(WaitCommand{1000});
+  const std::string trace = engine.trace();
+  EXPECT_NE(trace.find(mci(0, "status midi length", 263)), std::string::npos) << trace;
+  EXPECT_EQ(engine.form().Midi_Length, 0);
+  EXPECT_NE(trace.find(mci(500, "status midi position", 263)), std::string::npos);
+  EXPECT_EQ(trace.find("close midi", trace.find("\"t\":500")), std::string::npos);
+  EXPECT_FALSE(engine.ended());
+}
+
+TEST_F(SoundGame, ASongLongerThanSixteenBitsFailsThePresentation) {
+  write(U"long.mid", U"");
+  // One track whose End of Track comes 10000 quarter notes in: 40000 sixteenths.
+  game.write_bytes("midi/long.mid",
+                   std::string("MThd\0\0\0\6\0\0\0\1\0\1MTrk\0\0\0\5\xCE\x10\xFF\x2F\0", 27));
+  Engine engine(game);
+  engine.start();
+  EXPECT_NE(engine.trace().find(R"("reply":"40000"})"), std::string::npos) << engine.trace();
+  EXPECT_NE(
+      engine.trace().find(
+          R"({"t":0,"error":"シーンの表示中に原因不明のエラーが発生しました。","title":"エラーの発生"})"),
+      std::string::npos);
+}
+
+TEST_F(SoundGame, BlinksTheMarkOffButNotOnWhileTheTextIsRevealed) {
+  write(U"", U"");
+  Engine engine(game);
+  Form1& form = engine.start().form();
+  EXPECT_EQ(form.Message[4].Caption, U"▼");
+  engine.session().run(WaitCommand{500});
+  EXPECT_EQ(form.Message[4].Caption, U"");
+  form.Text_Running = -1;
+  engine.session().run(WaitCommand{500});
+  EXPECT_EQ(form.Message[4].Caption, U"") << "the reveal keeps it off";
+  form.Text_Running = 0;
+  engine.session().run(WaitCommand{500});
+  EXPECT_EQ(form.Message[4].Caption, U"▼");
+}
+
+TEST_F(SoundGame, ClosesEveryChannelWhenTheWindowCloses) {
+  write(U"scale.mid", U"");
+  Engine engine(game);
+  engine.start();
+  engine.session().run(CloseCommand{});
+  const std::string trace = engine.trace();
+  EXPECT_NE(trace.find(mci(0, "close midi", 0) + mci(0, "close wav", 263) + mci(0, "close Click", 263) +
+                       "{\"t\":0,\"end\":\"closed\"}\n"),
+            std::string::npos)
+      << trace;
+}
+
+}  // namespace
+}  // namespace tw::test

@@ -1,0 +1,398 @@
+// The desktop player in a real window on a virtual X display: clicked
+// through the demo's first records with xdotool, its screen must match the
+// replay's after the same clicks, and its menu must take an item.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/compositor.h"
+#include "engine/screen_layout.h"
+#include "platform/headless/session.h"
+#include "support/test_game.h"
+
+extern char** environ;
+
+namespace tw::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const fs::path kSource = TALLOWIND_SOURCE_DIR;
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+
+bool on_path(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::stringstream folders(path ? path : "/usr/bin:/bin");
+  std::string folder;
+  while (std::getline(folders, folder, ':')) {
+    if (::access((fs::path(folder) / program).c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}
+
+// Polls `condition` until it holds or `timeout` has passed; says whether it held.
+template <class Condition>
+bool eventually(Condition condition, std::chrono::milliseconds timeout = 30s) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
+// A child process, killed and reaped when the test ends.
+class Child {
+ public:
+  Child(const std::vector<std::string>& args, const std::map<std::string, std::string>& overrides) {
+    std::map<std::string, std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+      const std::string text = *entry;
+      const std::size_t equals = text.find('=');
+      if (equals != std::string::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    for (const auto& [name, value] : overrides) variables[name] = value;
+    std::vector<std::string> environment;
+    for (const auto& [name, value] : variables) environment.push_back(name + "=" + value);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Child() {
+    if (pid_ <= 0 || exited_) return;
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  bool running() {
+    int status = 0;
+    if (pid_ <= 0 || exited_ || ::waitpid(pid_, &status, WNOHANG) != pid_) return pid_ > 0 && !exited_;
+    exited_ = true;
+    return false;
+  }
+  // The exit status once the child has ended within `timeout`.
+  std::optional<int> wait_exit(std::chrono::milliseconds timeout = 30s) {
+    std::optional<int> code;
+    eventually(
+        [&] {
+          int status = 0;
+          if (::waitpid(pid_, &status, WNOHANG) != pid_) return false;
+          exited_ = true;
+          code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+          return true;
+        },
+        timeout);
+    return code;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+};
+
+// The output of a shell command line.
+std::string output_of(const std::string& command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::string text;
+  if (!pipe) return text;
+  char buffer[65536];
+  std::size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) text.append(buffer, count);
+  return text;
+}
+
+// A virtual X display of its own. The server picks a free display number
+// and writes it to a pipe once it takes connections, so that test runs side
+// by side never reach for the same number.
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    int ends[2];
+    if (::pipe(ends) != 0) return;
+    ::fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+    child_ = std::make_unique<Child>(
+        std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0",
+                                 std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                                 "-nolisten", "tcp"},
+        std::map<std::string, std::string>{});
+    ::close(ends[1]);
+    std::string number;
+    pollfd ready{ends[0], POLLIN, 0};
+    const auto until = std::chrono::steady_clock::now() + 30s;
+    while (number.find('\n') == std::string::npos && child_->running()) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) break;
+      char buffer[16];
+      const ssize_t count = ::read(ends[0], buffer, sizeof buffer);
+      if (count <= 0) break;
+      number.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(ends[0]);
+    if (number.find('\n') == std::string::npos) {
+      child_.reset();
+      return;
+    }
+    name_ = ":" + number.substr(0, number.find('\n'));
+  }
+  bool ready() const { return child_ != nullptr; }
+  const std::string& name() const { return name_; }
+
+  std::string run(const std::string& command) const {
+    return output_of("DISPLAY=" + name_ + " timeout 10 " + command);
+  }
+  void click(int x, int y, int button = 1) const {
+    run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click " +
+        std::to_string(button));
+  }
+  // The whole screen as the display shows it.
+  Image screenshot() const {
+    const std::string ppm = run("sh -c 'xwd -root -silent | xwdtopnm 2>/dev/null'");
+    std::istringstream in(ppm);
+    std::string magic;
+    int width = 0;
+    int height = 0;
+    int max = 0;
+    in >> magic >> width >> height >> max;
+    in.get();
+    if (magic != "P6" || (max != 255 && max != 65535)) return {};
+    // Some windows' visuals make xwdtopnm write 16-bit samples: 257 times
+    // the 8-bit value, so the high byte is that value.
+    const auto sample = [&in, max] {
+      const int high = in.get();
+      if (max == 255) return high;
+      in.get();
+      return high;
+    };
+    Image image(width, height);
+    for (Pixel& pixel : image.pixels) {
+      const int r = sample();
+      const int g = sample();
+      const int b = sample();
+      pixel = static_cast<Pixel>(r << 16 | g << 8 | b);
+    }
+    return in ? image : Image();
+  }
+
+ private:
+  std::string name_;
+  std::unique_ptr<Child> child_;
+};
+
+struct Point {
+  int x = 0;
+  int y = 0;
+};
+
+Point centre_of(const ScreenPlace& place) {
+  return {place.visible.x + place.visible.width / 2, place.visible.y + place.visible.height / 2};
+}
+
+// Pixels that differ but for the blinking "▼", whose phase depends on the
+// moment of the shot.
+int differing_but_mark(const Form1& form, const Image& expected, const Image& actual) {
+  const Rect mark = place_of_message(form, kMessageLabels - 1).visible;
+  int differing = 0;
+  for (int y = 0; y < expected.height; ++y) {
+    for (int x = 0; x < expected.width; ++x)
+      differing += !mark.contains(x, y) && expected.at(x, y) != actual.at(x, y);
+  }
+  return differing;
+}
+
+// The failure box as the display shows it once it is wholly drawn.
+struct Box {
+  int left = 0;
+  int right = 0;
+  int bottom = 0;
+  int button_bottom = 0;
+  int red = 0;   // pixels of the error icon
+  int dark = 0;  // pixels of the message
+};
+
+std::optional<Box> find_box(const Image& screen) {
+  if (screen.width != kScreenWidth || screen.height != kScreenHeight) return std::nullopt;
+  // A grey face in the middle of the screen, and inside it, above its lower
+  // edge, the OK button's black frame.
+  const int middle = kScreenWidth / 2;
+  Box box;
+  int y = kScreenHeight - 1;
+  while (y > 0 && screen.at(middle, y) != 0xC0C0C0u) --y;
+  box.bottom = y;
+  while (y > 0 && screen.at(middle, y) == 0xC0C0C0u) --y;
+  if (y == 0 || screen.at(middle, y) != 0x000000u) return std::nullopt;
+  box.button_bottom = y;
+  box.left = box.right = middle;
+  while (box.left > 0 && screen.at(box.left - 1, box.bottom) == 0xC0C0C0u) --box.left;
+  while (box.right + 1 < kScreenWidth && screen.at(box.right + 1, box.bottom) == 0xC0C0C0u) ++box.right;
+  for (int row = std::max(0, box.button_bottom - 200); row < box.button_bottom - 30; ++row) {
+    if (screen.at(box.left, row) != 0xC0C0C0u) continue;  // above the box
+    for (int column = box.left; column <= box.right; ++column) {
+      const Pixel pixel = screen.at(column, row);
+      box.red += pixel == 0xFF0000u;
+      box.dark += (pixel >> 16 & 0xFF) < 0x60 && (pixel >> 8 & 0xFF) < 0x60 && (pixel & 0xFF) < 0x60;
+    }
+  }
+  if (box.red == 0 || box.dark == 0) return std::nullopt;  // the icon or the text is not drawn yet
+  return box;
+}
+
+class DesktopWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"Xvfb", "xdotool", "xwd", "xwdtopnm"}) {
+      if (!on_path(tool)) GTEST_SKIP() << tool << " is not installed";
+    }
+    display_.emplace();
+    ASSERT_TRUE(display_->ready()) << "Xvfb did not start";
+  }
+
+  void start_player(const fs::path& game_folder) {
+    player_.emplace(std::vector<std::string>{TALLOWIND_BINARY, game_folder.string()},
+                    std::map<std::string, std::string>{{"DISPLAY", display_->name()},
+                                                       {"XDG_DATA_HOME", game_.data_home().string()},
+                                                       {"SDL_AUDIODRIVER", "dummy"},
+                                                       // X11 and SDL keep allocations to the end.
+                                                       {"ASAN_OPTIONS", "detect_leaks=0"}});
+    ASSERT_TRUE(player_->started());
+  }
+
+  bool window_shown(const std::string& name) const {
+    return eventually(
+        [&] { return !display_->run("xdotool search --onlyvisible --name '^" + name + "$'").empty(); });
+  }
+
+  // Waits until the display shows what `shows` accepts; returns that screen,
+  // or the last one seen.
+  template <class Accept>
+  Image wait_for_screen(Accept shows) const {
+    Image screen;
+    eventually([&] {
+      screen = display_->screenshot();
+      return screen.width == kScreenWidth && screen.height == kScreenHeight && shows(screen);
+    });
+    return screen;
+  }
+
+  TestGame game_;  // an empty game folder and the per-user data folder
+  std::optional<VirtualDisplay> display_;
+  std::optional<Child> player_;
+};
+
+TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu) {
+  start_player(kSource / "games/demo");
+  ASSERT_TRUE(window_shown("Tallowind")) << "the game window did not appear";
+  std::ostringstream trace;
+  HeadlessSession replay({kScreenWidth, kScreenHeight, kSource / "games/demo", U"tallowind"}, shared_media(),
+                         trace);
+  replay.start();
+  Form1& form = replay.form();
+
+  // The window plays in real time what the replay plays in virtual time:
+  // before each click it must show the replay's screen, text whole, or the
+  // click would only complete the text.
+  const auto shows_replays_screen = [&](const char* what) {
+    replay.run(WaitCommand{1500});
+    const Image expected = compose_screen(form, shared_fonts());
+    const Image actual =
+        wait_for_screen([&](const Image& screen) { return differing_but_mark(form, expected, screen) == 0; });
+    if (actual.width == expected.width && differing_but_mark(form, expected, actual) == 0) return;
+    shared_pictures().save_png(expected, game_.root() / "expected.png");
+    if (!actual.empty()) shared_pictures().save_png(actual, game_.root() / "actual.png");
+    ADD_FAILURE() << what << " differs from the replay's screen: " << game_.root();
+  };
+  // The title, then records 1 to 3, as scripts/demo.replay plays them.
+  shows_replays_screen("the title");
+  display_->click(centre_of(place_of_image1(form)).x, centre_of(place_of_image1(form)).y);
+  replay.run(ClickCommand{.control = MouseTarget{ControlId::image1, 0}});
+  for (const char* record : {"record 1", "record 2"}) {
+    shows_replays_screen(record);
+    const ScreenPlace window = place_of_Window(form);
+    display_->click(window.visible.x + 4, window.visible.y + 4);
+    replay.run(ClickCommand{.control = MouseTarget{ControlId::Window, 0}});
+  }
+  shows_replays_screen("record 3");
+  ASSERT_EQ(form.Line_No, 3);
+
+  // A right click opens the menu at the mouse: a grey panel with a 3D
+  // edge, its last item "終了" at the bottom.
+  const Point at{place_of_image1(form).visible.x + 40, place_of_image1(form).visible.y + 40};
+  const auto bottom_of_menu = [&at](const Image& screen) {
+    int bottom = at.y;
+    while (bottom < at.y + 200 && screen.at(at.x + 3, bottom) != 0x000000u) ++bottom;
+    return bottom;
+  };
+  display_->click(at.x, at.y, 3);
+  const Image with_menu = wait_for_screen([&](const Image& screen) {
+    return screen.at(at.x + 1, at.y + 1) == 0xFFFFFFu && bottom_of_menu(screen) < at.y + 200;
+  });
+  ASSERT_EQ(with_menu.width, kScreenWidth);
+  EXPECT_EQ(with_menu.at(at.x + 1, at.y + 1), 0xFFFFFFu) << "the light edge";
+  EXPECT_EQ(with_menu.at(at.x + 3, at.y + 1), 0xFFFFFFu);
+  const int bottom = bottom_of_menu(with_menu);
+  ASSERT_LT(bottom, at.y + 200) << "the menu's black lower edge";
+  EXPECT_EQ(with_menu.at(at.x + 3, bottom - 4), 0xC0C0C0u) << "the grey face";
+
+  // Hovering lights the item; taking "終了" ends the program.
+  display_->run("xdotool mousemove " + std::to_string(at.x + 30) + " " + std::to_string(bottom - 10));
+  const Image hovered =
+      wait_for_screen([&](const Image& screen) { return screen.at(at.x + 5, bottom - 10) == 0x000080u; });
+  EXPECT_EQ(hovered.width == kScreenWidth ? hovered.at(at.x + 5, bottom - 10) : 0u, 0x000080u)
+      << "the blue highlight";
+  display_->click(at.x + 30, bottom - 10);
+  EXPECT_EQ(player_->wait_exit(), std::optional<int>(0));
+}
+
+TEST_F(DesktopWindow, AFailureShowsItsMessageInABoxAndEndsWhenItIsClosed) {
+  start_player(game_.root());  // no game files at all
+  // Titled by the engine: the generic report of a failure in the load step
+  // bears the program's title. The game window itself is never shown.
+  ASSERT_TRUE(window_shown("Tallowind")) << "no message box";
+  // Shown is not yet drawn: wait for the box, its icon and its text.
+  const std::optional<Box> box = find_box(wait_for_screen([](const Image& screen) {
+    const std::optional<Box> found = find_box(screen);
+    return found && found->red > 200 && found->dark > 300;
+  }));
+  ASSERT_TRUE(box) << "no grey box with the OK button's black frame";
+  // The box in the middle of the screen: a grey face, the red error icon,
+  // the message in black, and under it the OK button in its black frame.
+  EXPECT_GT(box->right - box->left, 200);
+  EXPECT_GT(box->red, 200) << "the error icon";
+  EXPECT_GT(box->dark, 300) << "the message";
+  EXPECT_LT(box->bottom - box->button_bottom, 30);
+  display_->click(kScreenWidth / 2, box->button_bottom - 10);
+  EXPECT_EQ(player_->wait_exit(), std::optional<int>(1)) << "a failure ends the program with status 1";
+}
+
+}  // namespace
+}  // namespace tw::test
