@@ -133,7 +133,10 @@ std::string output_of(const std::string& command) {
 
 // A virtual X display of its own. The server picks a free display number
 // and writes it to a pipe once it takes connections, so that test runs side
-// by side never reach for the same number.
+// by side never reach for the same number. It must not reset when its last
+// client leaves: each xdotool and xwd run is a client, and a connection
+// made while the server resets is dropped, so the player would find no
+// display.
 class VirtualDisplay {
  public:
   VirtualDisplay() {
@@ -143,7 +146,7 @@ class VirtualDisplay {
     child_ = std::make_unique<Child>(
         std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0",
                                  std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
-                                 "-nolisten", "tcp"},
+                                 "-nolisten", "tcp", "-noreset"},
         std::map<std::string, std::string>{});
     ::close(ends[1]);
     std::string number;
