@@ -2,7 +2,7 @@
 
 #include "engine/form1.h"
 #include "platform/desktop/screen_scale.h"
-#include "platform/desktop/sdl_handles.h"
+#include "platform/media/sdl_handles.h"
 
 namespace tw {
 

@@ -16,18 +16,11 @@
 
 #include "base/failure.h"
 #include "platform/media/bmp_bitfields.h"
+#include "platform/media/sdl_handles.h"
 
 namespace tw {
 namespace {
 
-struct SurfaceFree {
-  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-struct RwClose {
-  void operator()(SDL_RWops* rw) const { SDL_RWclose(rw); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
-using RwPtr = std::unique_ptr<SDL_RWops, RwClose>;
 using Bytes = std::vector<unsigned char>;
 
 constexpr int needed_codecs = IMG_INIT_PNG | IMG_INIT_JPG;
@@ -199,9 +192,9 @@ SdlPictures::~SdlPictures() { IMG_Quit(); }
 Image SdlPictures::load(const std::filesystem::path& file) {
   const Bytes bytes = read_file(file);
   const Header header = read_header(bytes, file);
-  const RwPtr rw(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())));
+  const SdlRw rw(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())));
   if (!rw) fail_load(file, SDL_GetError());
-  const SurfacePtr decoded(decode(header.format, rw.get()));
+  const SdlSurface decoded(decode(header.format, rw.get()));
   if (!decoded) {
     // SDL knows only the usual channel layouts; valid BMPs may use others.
     const std::string reason = IMG_GetError();
@@ -215,7 +208,7 @@ Image SdlPictures::load(const std::filesystem::path& file) {
   // Converted straight into the image, as a plain copy: alpha and colour
   // key take no part, the engine keeps the colour of every pixel.
   Image image(decoded->w, decoded->h);
-  const SurfacePtr into(SDL_CreateRGBSurfaceWithFormatFrom(image.pixels.data(), image.width, image.height, 32,
+  const SdlSurface into(SDL_CreateRGBSurfaceWithFormatFrom(image.pixels.data(), image.width, image.height, 32,
                                                            image.width * static_cast<int>(sizeof(Pixel)),
                                                            SDL_PIXELFORMAT_RGB888));
   if (!into || SDL_SetSurfaceBlendMode(decoded.get(), SDL_BLENDMODE_NONE) != 0 ||
@@ -234,7 +227,7 @@ void SdlPictures::save_png(const Image& image, const std::filesystem::path& file
   if (image.empty() || image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
     fail_save("画像が空か、画素の数が合いません");
   }
-  const SurfacePtr surface(
+  const SdlSurface surface(
       SDL_CreateRGBSurfaceWithFormat(0, image.width, image.height, 32, SDL_PIXELFORMAT_RGB888));
   if (!surface) fail_save(SDL_GetError());
   auto* rows = static_cast<unsigned char*>(surface->pixels);

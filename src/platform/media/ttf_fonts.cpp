@@ -17,24 +17,17 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "platform/media/sdl_handles.h"
 
 namespace tw {
 namespace {
 
-struct SurfaceFree {
-  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-struct FontClose {
-  void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
-};
 struct PatternDestroy {
   void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
 };
 struct ConfigDestroy {
   void operator()(FcConfig* config) const { FcConfigDestroy(config); }
 };
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
-using FontPtr = std::unique_ptr<TTF_Font, FontClose>;
 using PatternPtr = std::unique_ptr<FcPattern, PatternDestroy>;
 using ConfigPtr = std::unique_ptr<FcConfig, ConfigDestroy>;
 
@@ -136,7 +129,7 @@ ConfigPtr file_config(const std::filesystem::path& file) {
 }
 
 Coverage alpha_of(SDL_Surface& line) {
-  SurfacePtr converted;
+  SdlSurface converted;
   SDL_Surface* argb = &line;
   if (line.format->format != SDL_PIXELFORMAT_ARGB8888) {
     converted.reset(SDL_ConvertSurfaceFormat(&line, SDL_PIXELFORMAT_ARGB8888, 0));
@@ -177,7 +170,7 @@ struct TtfFonts::State {
   TtfLibrary library;  // first member: quits only after every font below is closed
   ConfigPtr config;
   std::map<Text, FontFile> faces;
-  std::map<std::tuple<std::string, int, int, bool>, FontPtr> fonts;
+  std::map<std::tuple<std::string, int, int, bool>, TtfFont> fonts;
 
   const FontFile& resolve(TextView face) {
     if (const auto found = faces.find(Text(face)); found != faces.end()) return found->second;
@@ -192,7 +185,7 @@ struct TtfFonts::State {
     if (const auto found = fonts.find(key); found != fonts.end()) return found->second.get();
     if (fonts.size() >= max_open_fonts) fonts.clear();
     // At SDL_ttf's default 72 dpi a point is a pixel: the size is the em in pixels.
-    FontPtr font(TTF_OpenFontIndex(file.path.c_str(), pixels, file.index));
+    TtfFont font(TTF_OpenFontIndex(file.path.c_str(), pixels, file.index));
     if (!font) throw Failure("フォントを開けません: " + file.path + " (" + TTF_GetError() + ")");
     // IPA fonts have no bold face; SDL_ttf emboldens the outlines instead.
     if (bold) TTF_SetFontStyle(font.get(), TTF_STYLE_BOLD);
@@ -214,7 +207,7 @@ Coverage TtfFonts::render(const FontSpec& font, TextView text, int pixels_per_in
   TTF_Font* ttf =
       state_->open(state_->resolve(font.face), font_pixels(font.points, pixels_per_inch), font.bold);
   const std::string utf8 = to_utf8(text);
-  const SurfacePtr line(TTF_RenderUTF8_Blended(ttf, utf8.c_str(), ink));
+  const SdlSurface line(TTF_RenderUTF8_Blended(ttf, utf8.c_str(), ink));
   if (!line) {
     int width = 0;
     int height = 0;

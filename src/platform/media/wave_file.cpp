@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/failure.h"
+#include "platform/media/sdl_handles.h"
 
 namespace tw {
 namespace {
@@ -22,11 +23,6 @@ constexpr std::uintmax_t max_wave_file_bytes = std::uintmax_t{64} << 20;
 // The mixer plays mono and stereo; files with more channels are folded
 // down to stereo by SDL rather than refused.
 constexpr int max_wave_channels = 2;
-
-struct WavFree {
-  void operator()(Uint8* buffer) const { SDL_FreeWAV(buffer); }
-};
-using WavBuffer = std::unique_ptr<Uint8, WavFree>;
 
 [[noreturn]] void fail_read(const std::filesystem::path& file, const std::string& reason) {
   throw Failure("WAVファイルを読めません: " + file.string() + " (" + reason + ")");
@@ -116,7 +112,7 @@ std::shared_ptr<const WaveSound> read_wave_file(const std::filesystem::path& fil
   Uint32 length = 0;
   // The loader closes `rw` itself, also when it fails.
   if (!SDL_LoadWAV_RW(rw, 1, &layout, &raw, &length)) fail_read(file, SDL_GetError());
-  const WavBuffer loaded(raw);
+  const SdlWavBuffer loaded(raw);
   if (layout.channels < 1 || layout.freq < 1) fail_read(file, "形式が扱えません");
 
   const int channels = std::min<int>(layout.channels, max_wave_channels);
