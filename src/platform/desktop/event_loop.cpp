@@ -56,13 +56,14 @@ class EventLoop {
   }
 
  private:
+  // Real time moves on while the ticks run: a tick that falls due meanwhile
+  // runs before the next frame.
   std::optional<int> run_due_timers() {
-    std::optional<int> timer;
-    while ((timer = form_.next_timer()) && form_.timer(*timer).due <= clock_.now_ms()) {
-      form_.run_timer(*timer);
+    return form_.run_due_timers([this](std::int64_t due) {
+      if (due > clock_.now_ms()) return false;
       recompose_ = true;
-    }
-    return timer;
+      return true;
+    });
   }
 
   // Presents only what changed: the engine's screen is composed again after

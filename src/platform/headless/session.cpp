@@ -74,12 +74,11 @@ void HeadlessSession::run_command(const ChooseCommand& choose) {
 // Every timer tick due up to the end of the wait runs at its due time.
 void HeadlessSession::run_command(const WaitCommand& wait) {
   const std::int64_t until = clock_.now_ms() + wait.ms;
-  while (const auto number = form_.next_timer()) {
-    const std::int64_t due = form_.timer(*number).due;
-    if (due > until) break;
+  form_.run_due_timers([this, until](std::int64_t due) {
+    if (due > until) return false;
     clock_.set(due);
-    form_.run_timer(*number);
-  }
+    return true;
+  });
   clock_.set(until);
 }
 
