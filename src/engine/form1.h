@@ -232,6 +232,11 @@ class Form1 {
   bool load_stepping_ = false;
 };
 
+// The system colour that a colour line of the settings chooses: exactly "黒"
+// chooses the button text colour (black), anything else, a blank after it
+// too, the highlight text colour (white).
+Colour system_colour_for(const Text& setting);
+
 inline constexpr char32_t kErrorTitle[] = U"エラーの発生";
 // The continue mark of Message(4). Assign it as Text(kContinueMark): g++ 12
 // falsely warns of overlapping copies when a caption is assigned the array.

@@ -17,11 +17,11 @@ constexpr std::int16_t kSubSize = 2100;       // 140 pixels of sub image, in twi
 constexpr double kFrameGapAboveBottom = 200;  // from the frame's bottom to the picture's
 constexpr Colour kMessageHighlight = 0xFF0000;
 
+}  // namespace
+
 Colour system_colour_for(const Text& setting) {
   return setting == kBlackSetting ? kSystemButtonText : kSystemHighlightText;
 }
-
-}  // namespace
 
 void Form1::Form_Initialize() {
   // The first use of a control loads the window, so the whole load step runs
