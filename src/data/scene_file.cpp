@@ -3,6 +3,7 @@
 
 #include "base/failure.h"
 #include "base/number.h"
+#include "data/game_layout.h"
 
 namespace tw {
 
@@ -17,20 +18,20 @@ constexpr char kLineEnd[] = "\r\n";
 Text debug_form_file(RecordField field) {
   switch (field) {
     case RecordField::Type:
-      return U"\\game.gst";
+      return kTypeLinesFile;
     case RecordField::Image:
-      return U"\\image\\image.gst";
+      return kImageLinesFile;
     case RecordField::SubImage:
-      return U"\\image2\\image2.gst";
+      return kSubImageLinesFile;
     case RecordField::Wave:
-      return U"\\wave\\wave.gst";
+      return kWaveLinesFile;
     case RecordField::Midi:
-      return U"\\midi\\midi.gst";
+      return kMidiLinesFile;
     default:
       break;
   }
   const int message = static_cast<int>(field) - static_cast<int>(RecordField::Message1) + 1;
-  return U"\\message\\message" + decimal_text(message) + U".gst";
+  return kMessageFolder + (U"message" + decimal_text(message) + U".gst");
 }
 
 long scene_file_line(long record, RecordField field) {

@@ -5,6 +5,7 @@
 #include "base/failure.h"
 #include "base/number.h"
 #include "base/text.h"
+#include "data/game_layout.h"
 #include "engine/form1.h"
 
 namespace tw {
@@ -22,7 +23,7 @@ void Form1::Read_Debug_File() {
   // The debug file is the author's tool: when it is missing, too long or
   // malformed, what was applied before stays and start-up goes on quietly.
   try {
-    const std::vector<Text> lines = read_text_lines(platform_.game.read_file(U"\\Debug.gst"));
+    const std::vector<Text> lines = read_text_lines(platform_.game.read_file(kDebugFile));
     if (lines.size() > kDebugFileLines) return;
     std::array<Text, kDebugFileLines> table;
     std::copy(lines.begin(), lines.end(), table.begin());

@@ -2,6 +2,7 @@
 #include "base/failure.h"
 #include "base/number.h"
 #include "base/text.h"
+#include "data/game_layout.h"
 #include "data/settings.h"
 #include "engine/form1.h"
 
@@ -37,7 +38,7 @@ ListStore& Form1::record_store(RecordField field) {
 }
 
 void Form1::Read_Game_Files() {
-  read_into(Main_List, U"\\main.gst");
+  read_into(Main_List, kDebugSettingsFile);
   for (RecordField field : kDebugFormOrder) {
     if (field == RecordField::SubImage && !sub_window_on(Main_List)) continue;
     read_into(record_store(field), debug_form_file(field));
@@ -46,9 +47,9 @@ void Form1::Read_Game_Files() {
 
 // The packed scene file of Scene_No, record by record into the list stores.
 void Form1::Read_Scene_File() {
-  read_into(Main_List, U"\\scene\\main.gst");
+  read_into(Main_List, kSceneSettingsFile);
 
-  const Text scene_path = U"\\scene\\scene" + decimal_text(Scene_No) + U".gst";
+  const Text scene_path = scene_file_path(Scene_No);
   const std::string bytes = platform_.game.read_file(scene_path);
   try {
     SceneFileReader scene(bytes);

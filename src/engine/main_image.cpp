@@ -4,6 +4,7 @@
 
 #include "base/failure.h"
 #include "base/number.h"
+#include "data/game_layout.h"
 #include "engine/form1.h"
 #include "engine/geometry.h"
 #include "present/image_entry.h"
@@ -44,12 +45,12 @@ void Form1::Draw_Main_Image() {
     const Text& entry = image_list.line(Line_No);
     if (entry == Main_Image_Name) return;  // on the canvas already
     Get_Image_Pos();
-    load_work_picture(Mask1, U"\\image\\" + file);
+    load_work_picture(Mask1, kImageFolder + file);
     // The rectangle divides by 15 twips whatever the screen's factor.
     const int w = to_pixels(Mask1.Width);
     const int h = to_pixels(Mask1.Height);
     if (is_masked_entry(entry)) {
-      load_work_picture(Mask2, U"\\image\\mask\\" + file);
+      load_work_picture(Mask2, kImageMaskFolder + file);
       bit_blt(image1.surface, Image_X, Image_Y, w, h, Mask2.surface, 0, 0, RasterOp::SrcErase);
       // A mask smaller than its image counts as black beyond its edges: the
       // image covers there instead of mixing with the canvas.
@@ -74,8 +75,8 @@ void Form1::prefetch_pictures_ahead() {
     const Text& entry = image_list.line(*next);
     if (entry.empty() || entry == Main_Image_Name) return;  // nothing to load
     const Text file = image_file_of(entry);
-    prefetch_picture(U"\\image\\" + file);
-    if (is_masked_entry(entry)) prefetch_picture(U"\\image\\mask\\" + file);
+    prefetch_picture(kImageFolder + file);
+    if (is_masked_entry(entry)) prefetch_picture(kImageMaskFolder + file);
   } catch (const Failure&) {
     // A type line or entry that does not read fails the step itself.
   }

@@ -1,6 +1,7 @@
 // The message window's half-transparent panel and the sub image at its left.
 #include <algorithm>
 
+#include "data/game_layout.h"
 #include "data/settings.h"
 #include "engine/form1.h"
 #include "engine/geometry.h"
@@ -52,8 +53,8 @@ void Form1::Draw_Sub_Image() {
     if (!sub_window_on(Main_List) || sub.empty()) return;
     if (!image_entries_changed()) return;
     if (is_masked_entry(sub)) {
-      load_work_picture(Mask1, U"\\image2\\" + sub);
-      load_work_picture(Mask2, U"\\image2\\mask\\" + sub);
+      load_work_picture(Mask1, kSubImageFolder + sub);
+      load_work_picture(Mask2, kSubImageMaskFolder + sub);
       // Only the picture's own pixels are drawn: where a small picture ends,
       // the panel stays as it is; where a small mask ends, the picture covers.
       const int w = std::min(kMaskedSubSize, Mask1.surface.width);
@@ -63,7 +64,7 @@ void Form1::Draw_Sub_Image() {
       bit_blt(Window.surface, 0, 0, w, h, Mask1.surface, 0, 0, RasterOp::SrcInvert);
     } else {
       // Painted straight from the file, stretched to the sub image area.
-      const Image picture = load_picture(U"\\image2\\" + sub);
+      const Image picture = load_picture(kSubImageFolder + sub);
       const ScreenMetrics screen = platform_.screen.metrics();
       paint_scaled(Window.surface,
                    {0, 0, to_pixels(Sub_Width, screen.twips_per_pixel_x),

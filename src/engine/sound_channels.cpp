@@ -3,6 +3,7 @@
 // strings; and the two timers that blink the continue mark, repeat the music
 // and start the delayed sound effect.
 #include "base/number.h"
+#include "data/game_layout.h"
 #include "data/settings.h"
 #include "engine/form1.h"
 #include "sound/media_commands.h"
@@ -39,7 +40,7 @@ Text Form1::sound_file_path(TextView folder, const Text& name) const {
 
 void Form1::start_music(const Text& name) {
   send_media_command(U"close midi");
-  send_media_command(open_music_command(sound_file_path(U"\\midi\\", name)));
+  send_media_command(open_music_command(sound_file_path(kMidiFolder, name)));
   send_media_command(U"play midi");
   if (send_media_command(U"status midi length") == 0) Midi_Length = to_int16(media_reply());
 }
@@ -55,7 +56,7 @@ void Form1::schedule_sound_effect() {
 
 void Form1::start_sound_effect(const Text& name) {
   send_media_command(U"close wav");
-  send_media_command(open_sound_command(sound_file_path(U"\\wave\\", name), U"wav"));
+  send_media_command(open_sound_command(sound_file_path(kWaveFolder, name), U"wav"));
   send_media_command(U"play wav");
 }
 
@@ -63,7 +64,7 @@ void Form1::play_click_sound() {
   send_media_command(U"close wav");
   send_media_command(U"close Click");
   send_media_command(
-      open_sound_command(sound_file_path(U"\\wave\\", Main_List.line(setting::kClickSound)), U"Click"));
+      open_sound_command(sound_file_path(kWaveFolder, Main_List.line(setting::kClickSound)), U"Click"));
   send_media_command(U"play Click");
 }
 

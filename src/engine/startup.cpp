@@ -3,6 +3,7 @@
 
 #include "base/failure.h"
 #include "base/number.h"
+#include "data/game_layout.h"
 #include "data/settings.h"
 #include "engine/form1.h"
 #include "engine/geometry.h"
@@ -42,7 +43,7 @@ void Form1::Form_Load() {
   set_cursors();
   if (!Main_List.line(setting::kBackgroundTile).empty()) paint_background_tiles();
   if (const Text& frame = Main_List.line(setting::kFramePicture); !frame.empty()) {
-    waku.Picture = load_picture(U"\\image3\\" + frame);
+    waku.Picture = load_picture(kFrameImageFolder + frame);
   }
 }
 
@@ -100,18 +101,18 @@ void Form1::colour_window() {
 
 void Form1::set_cursors() {
   if (const Text& name = Main_List.line(setting::kFrameCursor); !name.empty()) {
-    waku.MouseIcon = load_picture(U"\\image3\\" + name);
+    waku.MouseIcon = load_picture(kFrameImageFolder + name);
     waku.MousePointer = kCustomMousePointer;
   }
   if (const Text& name = Main_List.line(setting::kPictureCursor); !name.empty()) {
-    image1.MouseIcon = load_picture(U"\\image3\\" + name);
+    image1.MouseIcon = load_picture(kFrameImageFolder + name);
     image1.MousePointer = kCustomMousePointer;
   }
 }
 
 // The tiles go onto the window's own surface, behind every control, once.
 void Form1::paint_background_tiles() {
-  back_image.Picture = load_picture(U"\\image3\\" + Main_List.line(setting::kBackgroundTile));
+  back_image.Picture = load_picture(kFrameImageFolder + Main_List.line(setting::kBackgroundTile));
   const Image& tile = *back_image.Picture;
   const ScreenMetrics screen = platform_.screen.metrics();
   back_image.Width = double(tile.width) * screen.twips_per_pixel_x;

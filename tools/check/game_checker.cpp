@@ -4,6 +4,7 @@
 
 #include "base/number.h"
 #include "check/wording.h"
+#include "data/game_layout.h"
 #include "data/settings.h"
 #include "script/type_line.h"
 #include "sound/media_commands.h"
@@ -114,7 +115,7 @@ void GameChecker::check_settings() {
   for (int line :
        {setting::kBackgroundTile, setting::kFramePicture, setting::kFrameCursor, setting::kPictureCursor}) {
     if (const Text& name = source_.setting(line); !name.empty()) {
-      check_picture(U"\\image3\\" + name, place(line), Severity::Error, "picture");
+      check_picture(kFrameImageFolder + name, place(line), Severity::Error, "picture");
     }
   }
   const std::pair<int, const char*> colours[] = {{setting::kTextColour, "the message text"},
@@ -137,14 +138,14 @@ void GameChecker::check_settings() {
                     setting_word(setting::kSubWindow) + " " + in_quotes(sub_window) +
                         " is not exactly \"Sub_Window=ON\": the sub window stays off");
   }
-  check_sound(U"\\wave\\", source_.setting(setting::kClickSound), false, place(setting::kClickSound),
+  check_sound(kWaveFolder, source_.setting(setting::kClickSound), false, place(setting::kClickSound),
               Severity::Warning);
 }
 
 long GameChecker::check_debug_file() {
   if (!source_.debug_file) return 0;
   const std::vector<Text>& lines = *source_.debug_file;
-  const std::string file = report_name(U"\\Debug.gst");
+  const std::string file = report_name(kDebugFile);
   if (lines.size() > kDebugFileLines) {
     report_.warning({file, kDebugFileLines + 1L, {}},
                     "the debug file has more than 7 lines and is ignored as a whole");

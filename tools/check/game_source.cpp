@@ -7,6 +7,7 @@
 
 #include "base/failure.h"
 #include "base/number.h"
+#include "data/game_layout.h"
 #include "data/settings.h"
 
 namespace tw {
@@ -64,7 +65,7 @@ SceneSource read_packed_scene(int number, const std::string& bytes, const std::v
                               Report& report) {
   SceneSource scene;
   scene.number = number;
-  scene.file = report_name(U"\\scene\\scene" + decimal_text(number) + U".gst");
+  scene.file = report_name(scene_file_path(number));
   SceneFileReader reader(bytes);
   long last = -1;
   try {
@@ -123,7 +124,7 @@ long scene_file_number(const std::string& name) {
 
 // Scene files beyond a missing one are never played.
 void report_stray_scene_files(const GameFolder& game, int first_missing, Report& report) {
-  const auto folder = game.resolve(U"\\scene");
+  const auto folder = game.resolve(folder_path(kSceneFolder));
   std::error_code error;
   if (!folder || !std::filesystem::is_directory(*folder, error)) return;
   std::vector<std::pair<long, std::string>> strays;
@@ -141,12 +142,12 @@ void report_stray_scene_files(const GameFolder& game, int first_missing, Report&
 }
 
 void read_packed_form(const GameFolder& game, GameSource& source, Report& report) {
-  source.settings_file = report_name(U"\\scene\\main.gst");
-  if (auto settings = read_lines(game, U"\\scene\\main.gst", Use::Store, report))
+  source.settings_file = report_name(kSceneSettingsFile);
+  if (auto settings = read_lines(game, kSceneSettingsFile, Use::Store, report))
     source.settings = std::move(*settings);
   int number = 1;
   for (;; ++number) {
-    const Text path = U"\\scene\\scene" + decimal_text(number) + U".gst";
+    const Text path = scene_file_path(number);
     if (!game.resolve(path) && number > 1) break;
     std::string bytes;
     const auto lines = read_lines(game, path, Use::Scene, report, &bytes);
@@ -158,8 +159,8 @@ void read_packed_form(const GameFolder& game, GameSource& source, Report& report
 }
 
 void read_debug_form(const GameFolder& game, GameSource& source, Report& report) {
-  source.settings_file = report_name(U"\\main.gst");
-  if (auto settings = read_lines(game, U"\\main.gst", Use::Store, report))
+  source.settings_file = report_name(kDebugSettingsFile);
+  if (auto settings = read_lines(game, kDebugSettingsFile, Use::Store, report))
     source.settings = std::move(*settings);
   SceneSource scene;
   scene.debug_form = true;
@@ -184,7 +185,7 @@ void read_debug_form(const GameFolder& game, GameSource& source, Report& report)
     }
   }
   source.scenes.push_back(std::move(scene));
-  source.debug_file = read_lines(game, U"\\Debug.gst", Use::Debug, report);
+  source.debug_file = read_lines(game, kDebugFile, Use::Debug, report);
 }
 
 }  // namespace

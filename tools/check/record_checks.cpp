@@ -4,6 +4,7 @@
 #include "base/number.h"
 #include "check/game_checker.h"
 #include "check/wording.h"
+#include "data/game_layout.h"
 #include "data/settings.h"
 #include "present/image_entry.h"
 #include "script/type_line.h"
@@ -223,8 +224,8 @@ void GameChecker::check_main_image(const SceneSource& scene, long record, Severi
         "the position of " + in_quotes(entry) + " does not read: write two numbers, as room.bmp<120,40>");
     return;
   }
-  const PictureFacts* picture = check_picture(U"\\image\\" + name, place, severity, "picture");
-  if (is_masked_entry(entry)) check_picture(U"\\image\\mask\\" + name, place, severity, "mask");
+  const PictureFacts* picture = check_picture(kImageFolder + name, place, severity, "picture");
+  if (is_masked_entry(entry)) check_picture(kImageMaskFolder + name, place, severity, "mask");
   if (picture && (at.x >= kMainPictureWidth || at.y >= kMainPictureHeight || at.x + picture->width <= 0 ||
                   at.y + picture->height <= 0)) {
     report_.warning(place, "the picture at " + std::to_string(at.x) + "," + std::to_string(at.y) +
@@ -243,14 +244,14 @@ void GameChecker::check_sub_image(const SceneSource& scene, long record, Severit
     sub_window_warned_ = true;
     return;
   }
-  check_picture(U"\\image2\\" + entry, place, severity, "sub picture");
-  if (is_masked_entry(entry)) check_picture(U"\\image2\\mask\\" + entry, place, severity, "mask");
+  check_picture(kSubImageFolder + entry, place, severity, "sub picture");
+  if (is_masked_entry(entry)) check_picture(kSubImageMaskFolder + entry, place, severity, "mask");
 }
 
 void GameChecker::check_sounds(const SceneSource& scene, long record, Severity severity) {
-  check_sound(U"\\wave\\", scene.field(record, RecordField::Wave), false,
+  check_sound(kWaveFolder, scene.field(record, RecordField::Wave), false,
               scene.place(record, RecordField::Wave), severity);
-  check_sound(U"\\midi\\", scene.field(record, RecordField::Midi), true,
+  check_sound(kMidiFolder, scene.field(record, RecordField::Midi), true,
               scene.place(record, RecordField::Midi), severity);
 }
 

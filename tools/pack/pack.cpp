@@ -10,6 +10,7 @@
 
 #include "base/failure.h"
 #include "base/number.h"
+#include "data/game_layout.h"
 #include "data/scene_file.h"
 #include "data/settings.h"
 #include "platform/game_folder.h"
@@ -103,7 +104,7 @@ fs::path target_of(const GameFolder& game, const fs::path& scene_folder, TextVie
 int run_pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
   try {
     const GameFolder game(options.game_folder);
-    const std::vector<std::string> settings = file_lines(game, U"\\main.gst");
+    const std::vector<std::string> settings = file_lines(game, kDebugSettingsFile);
     const bool sub_window = settings.size() > setting::kSubWindow &&
                             sub_window_on_setting(decode_cp932(settings[setting::kSubWindow]));
 
@@ -125,11 +126,10 @@ int run_pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
     for (const std::string& line : settings) settings_file += line + kLineEnd;
 
     fs::path scene_folder = options.game_folder / "scene";
-    if (auto existing = game.resolve(U"\\scene")) scene_folder = *existing;
+    if (auto existing = game.resolve(folder_path(kSceneFolder))) scene_folder = *existing;
     const std::string scene_name = "scene" + std::to_string(options.scene) + ".gst";
-    const fs::path settings_target = target_of(game, scene_folder, U"\\scene\\main.gst", "main.gst");
-    const fs::path scene_target =
-        target_of(game, scene_folder, U"\\scene\\" + from_utf8(scene_name), scene_name);
+    const fs::path settings_target = target_of(game, scene_folder, kSceneSettingsFile, "main.gst");
+    const fs::path scene_target = target_of(game, scene_folder, scene_file_path(options.scene), scene_name);
     if (!options.force) {
       for (const fs::path& target : {settings_target, scene_target}) {
         std::error_code error;
