@@ -27,7 +27,7 @@ void Form1::read_choice_targets() {
 // hovering one that is not offered, changes nothing.
 void Form1::Message_MouseMove(int Index) {
   with_message(kHighlightMessage, [this, Index] {
-    if (!GAME_List.line(Line_No).starts_with(U"COMMAND") || Choice_Jump[Index] == 0) return;
+    if (kind_of(type_line()) != RecordKind::Command || Choice_Jump[Index] == 0) return;
     set_plain_label_colours();
     if (Index != 4) {
       Message[Index].Back_Style = BackStyle::Opaque;

@@ -3,6 +3,7 @@
 #include "base/number.h"
 #include "engine/form1.h"
 #include "present/image_entry.h"
+#include "script/type_line.h"
 
 namespace tw {
 
@@ -30,7 +31,7 @@ void Form1::Timer4_Timer() {
     Show_Scene();
     Line_No = checked_int16(Line_No + 1L);
     Show_Flags();
-    if (type_line().starts_with(U"IMAGE")) {
+    if (kind_of(type_line()) == RecordKind::Image) {
       Get_Image_Time();
       return;
     }

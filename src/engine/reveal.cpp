@@ -2,6 +2,7 @@
 // standard mode, all at once in high-speed mode, always at once for choices.
 #include "base/number.h"
 #include "engine/form1.h"
+#include "script/type_line.h"
 
 namespace tw {
 
@@ -26,7 +27,7 @@ void Form1::Timer3_Timer() {
   with_message(kRevealMessage, [this] {
     if (Message_Mode.Checked && Text_Running == -1) show_whole_message();
     if (Text_Running != -1) return;
-    if (GAME_List.line(Line_No).starts_with(U"COMMAND")) Next_Step();
+    if (kind_of(type_line()) == RecordKind::Command) Next_Step();
     const Text& line = Message_List[Reveal_Line].line(Line_No);
     if (Reveal_Char != 0) Message[Reveal_Line].Caption += char_at(line, Reveal_Char);
     Reveal_Char = checked_int16(Reveal_Char + 1L);

@@ -6,6 +6,7 @@
 #include "data/game_layout.h"
 #include "data/settings.h"
 #include "engine/form1.h"
+#include "script/type_line.h"
 #include "sound/media_commands.h"
 
 namespace tw {
@@ -83,7 +84,7 @@ void Form1::Timer1_Timer() {
   } else if (Text_Running == 0) {
     mark.Caption = Text(kContinueMark);
   }
-  if (GAME_List.line(Line_No).starts_with(U"COMMAND")) mark.Caption.clear();
+  if (kind_of(type_line()) == RecordKind::Command) mark.Caption.clear();
 
   // The device never tells when a song ends: the song starts again on the
   // first tick at or after its end, with the current record's music.

@@ -22,17 +22,17 @@ void Form1::Next_Step() {
       show_whole_message();
       return;
     }
-    if (type_line() == U"END") {
+    if (kind_of(type_line()) == RecordKind::End) {
       end_scene();
       return;
     }
     if (!Main_List.line(setting::kClickSound).empty()) play_click_sound();
     if (!leave_record()) return;
     Show_Scene();
-    if (type_line().starts_with(U"IMAGE")) run_image_records();
-    if (type_line() == U"END") {
+    if (kind_of(type_line()) == RecordKind::Image) run_image_records();
+    if (kind_of(type_line()) == RecordKind::End) {
       end_scene();
-    } else if (type_line().starts_with(U"COMMAND")) {
+    } else if (kind_of(type_line()) == RecordKind::Command) {
       read_choice_targets();
     }
   });
@@ -126,7 +126,7 @@ void Form1::run_image_records() {
   }
   waku.Visible = false;
   image1.Enabled = false;
-  while (type_line().starts_with(U"IMAGE")) {
+  while (kind_of(type_line()) == RecordKind::Image) {
     if (Get_Image_Time() != 0) {
       start_timed_run();
       break;
@@ -135,7 +135,7 @@ void Form1::run_image_records() {
     Line_No = checked_int16(Line_No + 1L);
     Show_Flags();
   }
-  if (!type_line().starts_with(U"IMAGE")) end_image_run();
+  if (kind_of(type_line()) != RecordKind::Image) end_image_run();
 }
 
 // The message window comes back over the last picture of the run.

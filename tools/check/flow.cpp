@@ -124,7 +124,7 @@ Reached reachable_records(const GameSource& game, long start) {
     for (long to : next.records) reach(node.scene, to);
     if (next.next_scene) reach(node.scene + 1, 0);
     if (next.loads_game) reach_unsaved_loads();
-    if (game.scenes[node.scene].field(node.record, RecordField::Type) == U"SAVE") {
+    if (kind_of(game.scenes[node.scene].field(node.record, RecordField::Type)) == RecordKind::Save) {
       reach_resumed(node.scene, node.record - 1);
     }
   }

@@ -38,7 +38,9 @@ GameChecker::GameChecker(const GameFolder& game, Pictures& pictures, SoundFiles&
       report_(report),
       media_(game, clock_, sounds, silence_) {
   for (const SceneSource& scene : source.scenes) {
-    for (long r = 0; r <= scene.last_record(); ++r) any_save_ |= scene.field(r, RecordField::Type) == U"SAVE";
+    for (long r = 0; r <= scene.last_record(); ++r) {
+      any_save_ |= kind_of(scene.field(r, RecordField::Type)) == RecordKind::Save;
+    }
   }
 }
 
