@@ -38,8 +38,7 @@ void Form1::Message_MouseMove(int Index) {
 }
 
 void Form1::set_plain_label_colours() {
-  const Colour text =
-      Main_List.line(setting::kTextColour) == kBlackSetting ? kSystemButtonText : kSystemHighlightText;
+  const Colour text = system_colour_for(Main_List.line(setting::kTextColour));
   for (Label& label : Message) {
     label.Back_Style = BackStyle::Transparent;
     label.ForeColor = text;

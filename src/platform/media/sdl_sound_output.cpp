@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/game_layout.h"
 #include "platform/game_folder.h"
 #include "platform/media/fluidsynth_library.h"
 #include "platform/media/plain_smf.h"
@@ -34,7 +35,7 @@ constexpr Uint16 device_buffer_frames = 1024;
 constexpr long synth_tail_frames = sound_output_rate / 4;
 constexpr char soundfont_list_separator = ':';
 constexpr const char* soundfont_list_variable = "SDL_SOUNDFONTS";
-constexpr TextView game_midi_folder = U"\\midi";
+constexpr TextView game_midi_folder = folder_path(kMidiFolder);
 
 // Called only once FluidSynth is loaded: every use follows a synth or
 // settings object made through it.
