@@ -1,11 +1,13 @@
-// The reveal of a record's four message lines: one character a tick in
-// standard mode, all at once in high-speed mode, always at once for choices.
+// The reveal of a record's text and the mouse buttons that step it.
+
 #include "base/number.h"
 #include "engine/form1.h"
 #include "script/type_line.h"
 
 namespace tw {
 
+// The reveal of a record's four message lines: one character a tick in
+// standard mode, all at once in high-speed mode, always at once for choices.
 namespace {
 
 constexpr char32_t kRevealMessage[] = U"メッセージウインドウへのテキスト表示に失敗しました。";
@@ -41,6 +43,39 @@ void Form1::Timer3_Timer() {
       }
     }
   });
+}
+
+// The mouse: the left or middle button on the message window steps the
+// script, the right button opens the menu, and at the title the main picture
+// starts the game.
+namespace {
+
+constexpr char32_t kMenuName[] = U"GAME";
+
+}  // namespace
+
+void Form1::Window_MouseDown(int Button) {
+  if (Button == kRightButton) {
+    platform_.popups.open_popup(kMenuName);
+    return;
+  }
+  Next_Step();
+  Show_Flags();
+}
+
+void Form1::Message_MouseDown(int Index, int Button) {
+  (void)Index;  // any label steps, also one that is not a choice
+  Window_MouseDown(Button);
+}
+
+void Form1::image1_MouseDown(int Button) {
+  if (Button == kLeftButton && Line_No == 0) {
+    waku.Visible = true;
+    Next_Step();
+    Show_Flags();
+    RESTART.Enabled = true;
+  }
+  if (Button == kRightButton) platform_.popups.open_popup(kMenuName);
 }
 
 }  // namespace tw
