@@ -8,24 +8,26 @@ geometry and gradients and saved as 24-bit BMP files; the three pieces of
 music, written here note by note and saved as Standard MIDI Files (midi/);
 and the sound effects, synthesized here and saved as WAV files (wave/).
 
-Run with Python 3 and nothing but its standard library:
+Run with Python 3 and nothing but its standard library, after building the
+program (scripts/build):
 
-    python3 tools/make_demo.py [output folder]
+    python3 tools/make_demo.py [--program PATH] [output folder]
 
 The output folder defaults to games/demo/ beside this tools/ folder. The output
 is the same, byte for byte, on every run: no clocks, no unseeded randomness.
-Before writing anything the script checks its own story (line widths, record
-layout, type-line syntax, every jump target and every picture, piece and sound
-it names); after encoding it reads every picture, MIDI file and WAV file back.
+Once the game is written, the program checks it with its own readers,
+`tallowind --check`, in both the packed form and the debug form; the program
+defaults to build/tallowind beside this tools/ folder. Any finding of the
+check, error or warning, fails the run.
 """
 
-import io
+import argparse
 import math
 import os
 import struct
+import subprocess
 import sys
-import unicodedata
-import wave
+import tempfile
 
 
 # ---------------------------------------------------------------------------
@@ -41,9 +43,8 @@ CURSOR_SIZE = (32, 32)
 TILE_SIZE = (64, 64)
 
 # A message line shows in a 450 px label at about 21 px per full-width
-# character, so 20 full-width characters (40 bytes in CP932, where a
-# full-width character takes two bytes and a half-width one) is the limit.
-MAX_LINE_BYTES = 40
+# character, so keep each line within 20 full-width characters (40 bytes in
+# CP932, where a full-width character takes two bytes and a half-width one).
 
 # The settings lines, by line number. Lines 1, 4 and 11 are free for notes.
 SETTINGS = [
@@ -440,226 +441,6 @@ def encode_text(lines):
 
 
 # ---------------------------------------------------------------------------
-# Checking the story
-#
-# The checks read the finished type lines the way the engine reads them
-# (character positions, ">" delimiters), not the tuples they came from, so a
-# mistake in type_line() is caught too.
-# ---------------------------------------------------------------------------
-
-def read_until(line, pos, stop=">"):
-    """Characters from 0-based pos up to the next stop; returns (text, stop pos)."""
-    end_pos = line.index(stop, pos)
-    return line[pos:end_pos], end_pos
-
-
-def parse_command(line):
-    """The four choice targets, read from the 9th character on."""
-    targets, pos = [], 8
-    for _ in range(4):
-        field, pos = read_until(line, pos)
-        digits = field.replace("<", "")
-        assert digits.isdigit(), line
-        targets.append(int(digits))
-        pos += 1
-    return targets
-
-
-def parse_if(line):
-    """(letter, operator, value, first target, second target) of an IF line."""
-    assert line.startswith("IF<"), line
-    letter, op = line[3], line[4]
-    value, p = read_until(line, 5)
-    first, q = read_until(line, p + 7)
-    second, _ = read_until(line, q + 8)
-    # The unread stretches must be exactly 6 and 7 characters long.
-    assert line[p + 1:p + 7] == "......" and line[q + 1:q + 8] == ".......", line
-    assert letter in "ABCDEFGHIJKLMNOPQRSTUVWXYZ" and op in "=<>", line
-    return letter, op, int(value), int(first), int(second)
-
-
-def parse_flag(line):
-    letter, op = line[5], line[6]
-    operand, _ = read_until(line, 7)
-    assert letter in "ABCDEFGHIJKLMNOPQRSTUVWXYZ" and op in "=+-", line
-    return letter, op, int(operand)
-
-
-def image_ticks(line):
-    start = line.index("<") + 1
-    return int(read_until(line, start)[0])
-
-
-def compare(flag, op, value):
-    return {"=": flag == value, ">": flag > value, "<": flag < value}[op]
-
-
-def successors(records, index, flags):
-    """Where leaving record index goes: a list of (next index, flags) pairs.
-
-    An empty list means the scene stops here (END) or moves to the next
-    scene file (NEXT_FILE).
-    """
-    line = records[index]["type"]
-    if line in ("END", "NEXT_FILE"):
-        return []
-    if line == "NORMAL" or line.startswith("IMAGE"):
-        return [(index + 1, flags)]
-    if line.startswith("COMMAND"):
-        return [(t, flags) for t in parse_command(line) if t != 0]
-    if line.startswith("FLAG"):
-        letter, op, value = parse_flag(line)
-        new = dict(flags)
-        old = new.get(letter, 0)
-        new[letter] = {"=": value, "+": old + value, "-": old - value}[op]
-        assert -32768 <= new[letter] <= 32767
-        return [(index + 1, new)]
-    if line.startswith("IF"):
-        letter, op, value, first, second = parse_if(line)
-        chosen = first if compare(flags.get(letter, 0), op, value) else second
-        return [(chosen, flags)]
-    assert line.lstrip("-").isdigit(), "unknown type line %r" % line
-    return [(int(line) + 1, flags)]
-
-
-def walk_scene(records, start_flag_sets):
-    """Follow every path through a scene, from each given set of flags.
-
-    Returns the moves made, as a set of (from, to) record pairs, and the
-    scene's ends, as a list of (type line, flags) pairs.
-    """
-    moves, endings, taken = set(), [], set()
-    todo = [(0, dict(flags)) for flags in start_flag_sets]
-    while todo:
-        index, flags = todo.pop()
-        state = (index, tuple(sorted(flags.items())))
-        if state in taken:
-            continue
-        taken.add(state)
-        assert 0 <= index < len(records), "a path runs past the scene's end"
-        following = successors(records, index, flags)
-        if not following:
-            endings.append((records[index]["type"], flags))
-        for next_index, next_flags in following:
-            # Record 0 is the scene's entry; nothing should loop back to it.
-            assert next_index != 0, "record %d leads back to record 0" % index
-            moves.add((index, next_index))
-            todo.append((next_index, next_flags))
-    return moves, endings
-
-
-def check_entries(record, pictures):
-    """Image entries name pictures this script draws; masks exist where needed."""
-    entry = record["image"]
-    if entry:
-        name, rest = entry.split("<", 1)
-        x, y = rest.rstrip(">").split(",")
-        int(x), int(y)          # the position must be two whole numbers
-        assert "image/" + name in pictures, entry
-        if name.startswith("SP_"):
-            assert "image/mask/" + name in pictures, entry
-    sub = record["sub"]
-    if sub:
-        assert "image2/" + sub in pictures, sub
-        if sub.startswith("SP_"):
-            assert "image2/mask/" + sub in pictures, sub
-
-
-def check_sound_names(record, sounds):
-    """The record's sound effect and music are files this script writes."""
-    if record["wav"]:
-        assert "wave/" + record["wav"] in sounds, record["wav"]
-    # Every record names its music: an empty name would stop the music.
-    assert "midi/" + record["midi"] in sounds, record["midi"]
-
-
-def check_lines(record):
-    for text in record["lines"]:
-        width = len(text.encode("cp932"))
-        assert width <= MAX_LINE_BYTES, "too wide (%d/%d): %s" % (width, MAX_LINE_BYTES, text)
-        for ch in text:
-            assert unicodedata.category(ch) != "Cc", repr(text)
-
-
-def check_kind_rules(records, index):
-    """Rules that a record's neighbours or its own text must follow."""
-    record, line = records[index], records[index]["type"]
-    if line.startswith("COMMAND"):
-        # A choice is offered exactly when it has a text.
-        for target, text in zip(parse_command(line), record["lines"]):
-            assert (target != 0) == (text != ""), (index, line)
-    if line.startswith("IMAGE"):
-        assert image_ticks(line) > 0
-        assert record["image"], "an IMAGE record needs a picture"
-        # The window is hidden during the run: text would never be seen.
-        assert not any(record["lines"]), index
-        assert index + 1 < len(records), "a timed run must end before the scene does"
-        following = records[index + 1]
-        if not following["type"].startswith("IMAGE"):
-            # The record after a run is not drawn; it should name the
-            # picture the run leaves on screen.
-            assert following["image"] == record["image"], index + 1
-
-
-def kind_word(line):
-    """The keyword of a type line, or JUMP for a bare number."""
-    if line.lstrip("-").isdigit():
-        return "JUMP"
-    return line.split("<")[0]
-
-
-def check_story(scenes, pictures, sounds):
-    """Stop with an assertion error if anything in the story is malformed.
-
-    sounds holds the paths of the MIDI and WAV files, like pictures."""
-    assert len(SETTINGS) == 13 and "wave/" + SETTINGS[12] in sounds
-    kinds_used = set()
-    flag_sets = [{}]          # the flags are all 0 when the game starts
-    for number, scene in enumerate(scenes, start=1):
-        records = scene_records(scene)
-        assert 1 <= len(records) <= 32767
-        for index, record in enumerate(records):
-            check_lines(record)
-            check_entries(record, pictures)
-            check_sound_names(record, sounds)
-            check_kind_rules(records, index)
-            kinds_used.add(kind_word(record["type"]))
-
-        moves, endings = walk_scene(records, flag_sets)
-        reached = {0} | {to for _, to in moves}
-        unused = set(range(len(records))) - reached
-        assert not unused, "scene %d: records never reached: %s" % (number, sorted(unused))
-        for index, record in enumerate(records):
-            if record["type"].startswith("IF"):
-                # The flag must matter: both ways out are taken by some path.
-                _, _, _, first, second = parse_if(record["type"])
-                outs = {to for frm, to in moves if frm == index}
-                assert outs == {first, second}, (number, index, outs)
-
-        last = number == len(scenes)
-        for kind, _ in endings:
-            assert kind == ("END" if last else "NEXT_FILE"), (number, kind)
-        if not last:
-            # Record 0 of the next scene is passed over without being shown.
-            first = scene_records(scenes[number])[0]
-            assert first["type"] == "NORMAL" and not any(first["lines"])
-            # It names the music this scene ends with, so that music plays
-            # on, and no sound effect, which it would never get to play.
-            for index, record in enumerate(records):
-                if record["type"] == "NEXT_FILE":
-                    assert record["midi"] == first["midi"], (number, index)
-            assert not first["wav"]
-            # Flags carry over into the next scene, by whichever way it is reached.
-            flag_sets = [dict(f) for f in sorted({tuple(sorted(f.items())) for _, f in endings})]
-
-    # The title record shows only the title picture.
-    title = scene_records(scenes[0])[0]
-    assert title["type"] == "NORMAL" and title["image"] and not any(title["lines"])
-    wanted = {"NORMAL", "COMMAND", "FLAG", "IF", "JUMP", "IMAGE", "NEXT_FILE", "END"}
-    assert kinds_used == wanted, kinds_used
-
-
-# ---------------------------------------------------------------------------
 # A small raster canvas
 #
 # Pixels are kept top-down as R, G, B bytes. Colours are (r, g, b) tuples.
@@ -876,23 +657,6 @@ def encode_bmp(canvas):
     info_header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(body),
                               PIXELS_PER_METRE, PIXELS_PER_METRE, 0, 0)
     return file_header + info_header + bytes(body)
-
-
-def decode_bmp(data):
-    """Read back a BMP written by encode_bmp (used by the self-check)."""
-    assert data[:2] == b"BM"
-    offset = struct.unpack_from("<I", data, 10)[0]
-    w, h = struct.unpack_from("<ii", data, 18)
-    bits, compression = struct.unpack_from("<H", data, 28)[0], struct.unpack_from("<I", data, 30)[0]
-    assert bits == 24 and compression == 0 and h > 0
-    stride = (w * 3 + 3) & ~3
-    canvas = Canvas(w, h)
-    for y in range(h):
-        row = data[offset + (h - 1 - y) * stride:offset + (h - 1 - y) * stride + w * 3]
-        rgb = bytearray(w * 3)
-        rgb[0::3], rgb[1::3], rgb[2::3] = row[2::3], row[1::3], row[0::3]
-        canvas.pixels[y * w * 3:(y + 1) * w * 3] = rgb
-    return canvas
 
 
 # ---------------------------------------------------------------------------
@@ -1615,37 +1379,6 @@ def all_pictures():
     return pictures
 
 
-def check_pictures(pictures):
-    expected_sizes = {
-        "image3/tile.bmp": TILE_SIZE, "image3/waku.bmp": FRAME_SIZE,
-        "image3/cursor.bmp": CURSOR_SIZE, "image3/cursor2.bmp": CURSOR_SIZE,
-    }
-    for path, canvas in pictures.items():
-        size = (canvas.width, canvas.height)
-        if path in expected_sizes:
-            assert size == expected_sizes[path], path
-        elif path.startswith("image2/"):
-            assert size == SUB_SIZE, path
-        elif not os.path.basename(path).startswith("SP_"):
-            assert size == MAIN_SIZE, path
-    for path, canvas in pictures.items():
-        folder, name = os.path.split(path)
-        if not name.startswith("SP_") or folder.endswith("mask"):
-            continue
-        mask = pictures[folder + "/mask/" + name]
-        assert (mask.width, mask.height) == (canvas.width, canvas.height), path
-        covered = 0
-        for i in range(0, len(mask.pixels), 3):
-            m = bytes(mask.pixels[i:i + 3])
-            assert m in (b"\x00\x00\x00", b"\xff\xff\xff"), path + ": mask must be black or white"
-            if m == b"\xff\xff\xff":
-                # Where the scene shows through, the picture must be pure white.
-                assert canvas.pixels[i:i + 3] == b"\xff\xff\xff", path
-            else:
-                covered += 1
-        assert covered > 0, path
-
-
 # ---------------------------------------------------------------------------
 # Standard MIDI Files
 #
@@ -1776,122 +1509,6 @@ def encode_midi(song):
                for t in song["tracks"]]
     header = chunk(b"MThd", struct.pack(">HHH", 1, len(bodies), DIVISION))
     return header + b"".join(chunk(b"MTrk", body) for body in bodies)
-
-
-# ---------------------------------------------------------------------------
-# Reading a MIDI file back (the self-check)
-#
-# A small independent reader: it walks the chunks and events byte by byte,
-# honours running status, pairs every note-on with its note-off and runs the
-# tempo map to find how long the song plays before it starts again.
-# ---------------------------------------------------------------------------
-
-def read_vlq(data, pos):
-    value = 0
-    for _ in range(4):
-        assert pos < len(data), "track runs out inside a number"
-        byte = data[pos]
-        pos += 1
-        value = (value << 7) | (byte & 0x7F)
-        if byte < 0x80:
-            return value, pos
-    raise AssertionError("variable-length quantity longer than 4 bytes")
-
-
-DATA_BYTES = {0x80: 2, 0x90: 2, 0xA0: 2, 0xB0: 2, 0xC0: 1, 0xD0: 1, 0xE0: 2}
-
-
-def read_track(data):
-    """[(tick, message)] of one MTrk body; the last is End of Track, at its very end."""
-    events, pos, tick, running = [], 0, 0, None
-    while True:
-        assert pos < len(data), "track runs out before End of Track"
-        delta, pos = read_vlq(data, pos)
-        tick += delta
-        assert pos < len(data), "track runs out before End of Track"
-        status = data[pos]
-        if status == 0xFF:
-            length, start = read_vlq(data, pos + 2)
-            assert start + length <= len(data), "meta event runs past the track"
-            message = data[pos:start + length]
-            pos, running = start + length, None
-            events.append((tick, bytes(message)))
-            if message[1] == 0x2F:
-                assert length == 0 and pos == len(data), "End of Track must close the chunk"
-                return events
-            continue
-        assert status not in (0xF0, 0xF7), "no system exclusive messages are written"
-        if status >= 0x80:
-            running, pos = status, pos + 1
-        assert running is not None, "data byte without a status"
-        size = DATA_BYTES[running & 0xF0]
-        message = bytes([running]) + data[pos:pos + size]
-        assert len(message) == size + 1 and all(b < 0x80 for b in message[1:])
-        pos += size
-        events.append((tick, message))
-
-
-def read_midi(data):
-    """Parse a format 1 file; returns its tracks as lists of (tick, message)."""
-    assert data[:4] == b"MThd"
-    length, form, count, division = struct.unpack_from(">IHHH", data, 4)
-    assert length == 6 and form == 1 and division == DIVISION
-    tracks, pos = [], 8 + length
-    while pos < len(data):
-        kind, size = data[pos:pos + 4], struct.unpack_from(">I", data, pos + 4)[0]
-        assert kind == b"MTrk" and pos + 8 + size <= len(data), "bad chunk"
-        tracks.append(read_track(data[pos + 8:pos + 8 + size]))
-        pos += 8 + size
-    assert pos == len(data) and len(tracks) == count
-    return tracks
-
-
-def midi_notes(track):
-    """The notes of a track as (channel, start, length, key, velocity), sorted."""
-    sounding, notes = {}, []
-    for tick, message in track:
-        kind, channel = message[0] & 0xF0, message[0] & 0x0F
-        if kind == 0x90 and message[2] > 0:
-            assert (channel, message[1]) not in sounding, "key struck while it sounds"
-            sounding[(channel, message[1])] = (tick, message[2])
-        elif kind in (0x80, 0x90):
-            start, velocity = sounding.pop((channel, message[1]))
-            notes.append((channel, start, tick - start, message[1], velocity))
-    assert not sounding, "notes still sounding at End of Track"
-    return sorted(notes)
-
-
-def seconds_at(tick, tempos):
-    """Time of a tick through a tempo map [(tick, microseconds per quarter)]."""
-    total = 0.0
-    for k, (start, micros) in enumerate(tempos):
-        stop = tempos[k + 1][0] if k + 1 < len(tempos) else None
-        if stop is not None and tick > stop:
-            total += (stop - start) * micros / 1e6 / DIVISION
-        else:
-            return total + (tick - start) * micros / 1e6 / DIVISION
-    return total
-
-
-def check_midi(data, song):
-    """Read a written song back; returns how many seconds it plays."""
-    tracks = read_midi(data)
-    ends = {track[-1][0] for track in tracks}
-    # All tracks end together at the end of the last bar: the loop point.
-    assert ends == {song["length"]}, ends
-    tempos = [(tick, int.from_bytes(m[3:6], "big"))
-              for tick, m in tracks[0] if m[:2] == b"\xff\x51"]
-    assert tempos and tempos[0][0] == 0 and len(tempos) == len(song["tempos"])
-    assert all(m[0] == 0xFF for _, m in tracks[0]), "the first track holds no notes"
-    for track, made in zip(tracks[1:], song["tracks"]):
-        ch = made["channel"]
-        programs = [m[1] for _, m in track if m[0] == 0xC0 | ch]
-        assert programs == ([] if made["program"] is None else [made["program"]])
-        expected = sorted((ch,) + note for note in made["notes"])
-        assert midi_notes(track) == expected, made["name"]
-    seconds = seconds_at(song["length"], tempos)
-    assert 30.0 <= seconds <= 60.0, seconds
-    return seconds
 
 
 # ---------------------------------------------------------------------------
@@ -2212,25 +1829,6 @@ def encode_wav(sound):
     return b"RIFF" + struct.pack("<I", 4 + len(body)) + b"WAVE" + body
 
 
-def check_wav(data, sound):
-    """Read a written sound back with Python's own reader; returns its seconds."""
-    with wave.open(io.BytesIO(data)) as w:
-        assert w.getnchannels() == 1 and w.getcomptype() == "NONE"
-        assert w.getsampwidth() * 8 == sound["bits"] and w.getframerate() == sound["rate"]
-        frames = w.readframes(w.getnframes())
-        seconds = w.getnframes() / float(w.getframerate())
-    assert frames == pcm_bytes(sound["samples"], sound["bits"])
-    if sound["bits"] == 16:
-        values = [v / 32767.0 for v in struct.unpack("<%dh" % (len(frames) // 2), frames)]
-    else:
-        values = [(v - 128) / 127.0 for v in frames]
-    # Loud enough to hear, never clipped, and silent at both ends so that
-    # starting and stopping it makes no click of its own.
-    assert 0.2 < max(abs(v) for v in values) < 0.95
-    assert abs(values[0]) < 0.01 and abs(values[-1]) < 0.01
-    return seconds
-
-
 # ---------------------------------------------------------------------------
 # Synthesizing the sound effects
 #
@@ -2436,14 +2034,10 @@ def all_sounds():
 # Writing the game folder
 # ---------------------------------------------------------------------------
 
-def write_file(root, relative, data):
-    path = os.path.join(root, *relative.split("/"))
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
-        f.write(data)
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
-def game_files(pictures, songs, sounds):
+def game_files():
     """Every file of the game: {relative path: bytes}, in a fixed order."""
     files = {}
     settings = encode_text(SETTINGS)
@@ -2455,37 +2049,62 @@ def game_files(pictures, songs, sounds):
     files["main.gst"] = settings
     for relative, lines in per_record_files(scene_records(SCENES[0])).items():
         files[relative] = encode_text(lines)
-    for relative, canvas in pictures.items():
+    for relative, canvas in all_pictures().items():
         files[relative] = encode_bmp(canvas)
-    for relative, song in songs.items():
+    for relative, song in all_music().items():
         files[relative] = encode_midi(song)
-    for relative, effect in sounds.items():
+    for relative, effect in all_sounds().items():
         files[relative] = encode_wav(effect)
     return files
 
 
+def write_file(root, relative, data):
+    path = os.path.join(root, *relative.split("/"))
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def check_game(program, root):
+    """Run the program's checker on both forms of the game; True when it finds nothing.
+
+    The program checks the debug form when it is started under the name
+    DEBUG, so that check goes through a link of that name.
+    """
+    clean = True
+    with tempfile.TemporaryDirectory() as folder:
+        debug = os.path.join(folder, "DEBUG")
+        os.symlink(program, debug)
+        for started_as in (program, debug):
+            done = subprocess.run([started_as, "--check", root], stdout=subprocess.PIPE,
+                                  stderr=subprocess.STDOUT, text=True)
+            sys.stdout.write(done.stdout)
+            # The last line ends with "no problems found" when there are
+            # neither errors nor warnings; warnings alone leave status 0.
+            if done.returncode != 0 or not done.stdout.rstrip().endswith("no problems found"):
+                clean = False
+    return clean
+
+
 def main(argv):
-    here = os.path.dirname(os.path.abspath(__file__))
-    root = argv[1] if len(argv) > 1 else os.path.join(here, "..", "games", "demo")
-    pictures = all_pictures()
-    check_pictures(pictures)
-    songs, sounds = all_music(), all_sounds()
-    check_story(SCENES, pictures, set(songs) | set(sounds))
-    files = game_files(pictures, songs, sounds)
-    # The written BMPs must read back as the pictures that were drawn, and
-    # the MIDI and WAV files as the notes and samples that were made.
-    for relative, canvas in pictures.items():
-        assert decode_bmp(files[relative]).pixels == canvas.pixels, relative
-    for relative, song in songs.items():
-        seconds = check_midi(files[relative], song)
-        print("%s: %.1f s, %d bytes" % (relative, seconds, len(files[relative])))
-    for relative, effect in sounds.items():
-        seconds = check_wav(files[relative], effect)
-        print("%s: %.2f s, %d-bit %d Hz, %d bytes" % (
-            relative, seconds, effect["bits"], effect["rate"], len(files[relative])))
+    parser = argparse.ArgumentParser(description="Write the demo game and check it with the program.")
+    parser.add_argument("folder", nargs="?", default=os.path.join(TOP, "games", "demo"),
+                        help="the game folder to write (default: games/demo)")
+    parser.add_argument("--program", default=os.path.join(TOP, "build", "tallowind"),
+                        help="the built program whose --check reads the game (default: build/tallowind)")
+    args = parser.parse_args(argv[1:])
+    program = os.path.abspath(args.program)
+    if not (os.path.isfile(program) and os.access(program, os.X_OK)):
+        sys.exit("make_demo.py: no program at %s to check the game with: build it with "
+                 "scripts/build, or name it with --program" % program)
+
+    files = game_files()
     for relative, data in files.items():
-        write_file(root, relative, data)
-    print("wrote %d files to %s" % (len(files), os.path.normpath(root)))
+        write_file(args.folder, relative, data)
+    print("wrote %d files to %s" % (len(files), os.path.normpath(args.folder)))
+    if not check_game(program, os.path.abspath(args.folder)):
+        sys.exit("make_demo.py: the check found problems in the game written to %s"
+                 % os.path.normpath(args.folder))
 
 
 if __name__ == "__main__":
