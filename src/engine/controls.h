@@ -86,12 +86,4 @@ struct Timer {
   }
 };
 
-struct MenuItem {
-  Text name;
-  Text Caption;
-  bool Checked = false;
-  bool Enabled = true;
-  bool Visible = true;
-};
-
 }  // namespace tw

@@ -171,6 +171,7 @@ class Form1 {
   void Window_MouseDown(int Button);
   void Message_MouseDown(int Index, int Button);
   void image1_MouseDown(int Button);
+  void open_game_menu();
   // Presentation.
   void Show_Scene();
   void Get_Image_Pos();

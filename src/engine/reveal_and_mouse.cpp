@@ -54,9 +54,18 @@ constexpr char32_t kMenuName[] = U"GAME";
 
 }  // namespace
 
+// The menu GAME: the message mode with its submenu, then the commands.
+void Form1::open_game_menu() {
+  platform_.popups.open_popup(kMenuName, {{&Text_mode, {&Message_Mode_standard, &Message_Mode}},
+                                          {&RESTART, {}},
+                                          {&Load, {}},
+                                          {&save, {}},
+                                          {&END_GAME, {}}});
+}
+
 void Form1::Window_MouseDown(int Button) {
   if (Button == kRightButton) {
-    platform_.popups.open_popup(kMenuName);
+    open_game_menu();
     return;
   }
   Next_Step();
@@ -75,7 +84,7 @@ void Form1::image1_MouseDown(int Button) {
     Show_Flags();
     RESTART.Enabled = true;
   }
-  if (Button == kRightButton) platform_.popups.open_popup(kMenuName);
+  if (Button == kRightButton) open_game_menu();
 }
 
 }  // namespace tw

@@ -83,4 +83,27 @@ bool receives_input(const Form1& form, MouseTarget target) {
   return false;
 }
 
+namespace {
+
+const Image* own_pointer(const Control& control) {
+  if (control.MousePointer != kCustomMousePointer || !control.MouseIcon || control.MouseIcon->empty())
+    return nullptr;
+  return &*control.MouseIcon;
+}
+
+}  // namespace
+
+std::vector<const Image*> pointer_pictures(const Form1& form) {
+  return {own_pointer(form.waku), own_pointer(form.image1)};
+}
+
+const Image* pointer_picture_at(const Form1& form, int x, int y) {
+  if (form.waku.Visible && place_of_waku(form).visible.contains(x, y)) {
+    if (form.Window.Visible && place_of_Window(form).visible.contains(x, y)) return nullptr;
+    return own_pointer(form.waku);
+  }
+  if (form.image1.Visible && place_of_image1(form).visible.contains(x, y)) return own_pointer(form.image1);
+  return nullptr;
+}
+
 }  // namespace tw

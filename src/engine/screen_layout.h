@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "engine/form1.h"
 #include "present/raster.h"
@@ -34,5 +35,13 @@ std::optional<MouseTarget> control_at(const Form1& form, int x, int y);
 // Whether a control and every control that holds it are visible, and it is
 // enabled: only then does an event delivered straight to it arrive.
 bool receives_input(const Form1& form, MouseTarget target);
+
+// The mouse pointer pictures the game set on the frame and the main picture
+// (null for a control that shows the standard pointer).
+std::vector<const Image*> pointer_pictures(const Form1& form);
+// The pointer picture shown at screen pixel (x, y), or null for the standard
+// pointer. A control's own pointer applies only where no child lies over
+// it: the message window and its labels show the standard pointer.
+const Image* pointer_picture_at(const Form1& form, int x, int y);
 
 }  // namespace tw

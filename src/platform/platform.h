@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/text.h"
 #include "platform/game_folder.h"
@@ -54,12 +55,31 @@ class Dialogs {
   [[noreturn]] virtual void end_program(EndReason reason) = 0;
 };
 
-// The popup menu `GAME`. The engine passes the item states; the platform
-// shows the menu at the mouse position and later delivers the item taken.
+// An item of the popup menu, kept by the engine. The platform reads its
+// caption and states whenever it shows the menu and hands the item taken
+// back to the engine.
+struct MenuItem {
+  Text name;
+  Text Caption;
+  bool Checked = false;
+  bool Enabled = true;
+  bool Visible = true;
+};
+
+// A row of a popup menu: its item, and the items of the submenu it opens
+// (none for a plain item). Hidden items are handed too: the platform leaves
+// them out.
+struct MenuRow {
+  MenuItem* item = nullptr;
+  std::vector<MenuItem*> submenu;
+};
+
+// The popup menu `GAME`. The engine hands its rows; the platform shows the
+// menu at the mouse position and later delivers the item taken.
 class PopupMenus {
  public:
   virtual ~PopupMenus() = default;
-  virtual void open_popup(TextView menu_name) = 0;
+  virtual void open_popup(TextView menu_name, const std::vector<MenuRow>& rows) = 0;
 };
 
 // The media command interface: one command string in, a result code (0 for

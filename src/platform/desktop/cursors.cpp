@@ -1,18 +1,13 @@
 #include "platform/desktop/cursors.h"
 
-#include "engine/screen_layout.h"
-
 namespace tw {
 
 namespace {
 
-// A cursor from a control's picture, each pixel made a factor x factor
-// block so that it keeps its size against the scaled screen; the hotspot is
-// the picture's top-left corner.
-SdlCursor cursor_of(const Control& control, int factor) {
-  if (control.MousePointer != kCustomMousePointer || !control.MouseIcon || control.MouseIcon->empty())
-    return {};
-  const Image& picture = *control.MouseIcon;
+// A cursor from a picture, each pixel made a factor x factor block so that
+// it keeps its size against the scaled screen; the hotspot is the picture's
+// top-left corner.
+SdlCursor cursor_of(const Image& picture, int factor) {
   SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, picture.width * factor, picture.height * factor, 32,
                                                     SDL_PIXELFORMAT_ARGB8888));
   if (!surface) return {};
@@ -24,21 +19,18 @@ SdlCursor cursor_of(const Control& control, int factor) {
   return SdlCursor(SDL_CreateColorCursor(surface.get(), 0, 0));
 }
 
-bool shows_at(const ScreenPlace& place, int x, int y) { return place.visible.contains(x, y); }
-
 }  // namespace
 
-GameCursors::GameCursors(const Form1& form, const ScreenScale& scale)
-    : waku_(cursor_of(form.waku, scale.factor)), image1_(cursor_of(form.image1, scale.factor)) {}
+GameCursors::GameCursors(const std::vector<const Image*>& pictures, const ScreenScale& scale) {
+  for (const Image* picture : pictures) {
+    if (picture) cursors_.emplace_back(picture, cursor_of(*picture, scale.factor));
+  }
+}
 
-void GameCursors::point_at(const Form1& form, int x, int y) {
-  // A control's own pointer applies only where no child lies over it: the
-  // message window and its labels show the standard cursor.
+void GameCursors::point_at(const Image* picture) {
   SDL_Cursor* wanted = SDL_GetDefaultCursor();
-  if (form.waku.Visible && shows_at(place_of_waku(form), x, y)) {
-    if (!(form.Window.Visible && shows_at(place_of_Window(form), x, y)) && waku_) wanted = waku_.get();
-  } else if (form.image1.Visible && shows_at(place_of_image1(form), x, y) && image1_) {
-    wanted = image1_.get();
+  for (const auto& [made_of, cursor] : cursors_) {
+    if (picture && made_of == picture && cursor) wanted = cursor.get();
   }
   if (wanted != shown_) {
     SDL_SetCursor(wanted);

@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "base/failure.h"
 #include "platform/desktop/message_box.h"
@@ -57,12 +58,10 @@ void DesktopScreen::show_message(TextView title, TextView message) {
 
 void DesktopScreen::end_program(EndReason reason) { throw ProgramEnded{reason}; }
 
-void DesktopScreen::open_popup(TextView) { popup_requested_ = true; }
+void DesktopScreen::open_popup(TextView, const std::vector<MenuRow>& rows) { popup_request_ = rows; }
 
-bool DesktopScreen::take_popup_request() {
-  const bool requested = popup_requested_;
-  popup_requested_ = false;
-  return requested;
+std::optional<std::vector<MenuRow>> DesktopScreen::take_popup_request() {
+  return std::exchange(popup_request_, {});
 }
 
 void DesktopScreen::present(const Image& screen) { window_.present(screen, scale_.factor); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "platform/desktop/image_window.h"
@@ -20,11 +21,11 @@ class DesktopScreen : public Screen, public Dialogs, public PopupMenus {
   void show_message(TextView title, TextView message) override;
   [[noreturn]] void end_program(EndReason reason) override;
   // Only noted here: the event loop opens the menu where the mouse is.
-  void open_popup(TextView menu_name) override;
+  void open_popup(TextView menu_name, const std::vector<MenuRow>& rows) override;
 
   const ScreenScale& scale() const { return scale_; }
-  // Whether the engine asked for the menu since the last call.
-  bool take_popup_request();
+  // The rows of the menu the engine asked for since the last call, if it did.
+  std::optional<std::vector<MenuRow>> take_popup_request();
   void present(const Image& screen);
   // The window must be drawn again whole: it was uncovered or resized.
   void invalidate();
@@ -35,7 +36,7 @@ class DesktopScreen : public Screen, public Dialogs, public PopupMenus {
   ScreenScale scale_;
   ImageWindow window_;
   std::vector<ImageWindow> closed_boxes_;  // kept to the end: see show_message_box
-  bool popup_requested_ = false;
+  std::optional<std::vector<MenuRow>> popup_request_;
 };
 
 }  // namespace tw

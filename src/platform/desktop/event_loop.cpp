@@ -41,7 +41,7 @@ class EventLoop {
 
   [[noreturn]] void run() {
     form_.create();
-    cursors_.emplace(form_, screen_.scale());
+    cursors_.emplace(pointer_pictures(form_), screen_.scale());
     for (;;) {
       const std::optional<int> timer = run_due_timers();
       show();
@@ -131,7 +131,7 @@ class EventLoop {
       if (menu_.mouse_move(at.x, at.y)) redraw_ = true;
       return;
     }
-    cursors_->point_at(form_, at.x, at.y);
+    cursors_->point_at(pointer_picture_at(form_, at.x, at.y));
     const auto target = control_at(form_, at.x, at.y);
     if (target && target->control == ControlId::Message) {
       form_.mouse_move(target->control, target->index);
@@ -149,8 +149,8 @@ class EventLoop {
       form_.mouse_down(target->control, target->index, button_of(button));
       recompose_ = true;
     }
-    if (screen_.take_popup_request()) {
-      menu_.open(form_, at.x, at.y, screen_.scale().engine_width, screen_.scale().engine_height);
+    if (auto rows = screen_.take_popup_request()) {
+      menu_.open(std::move(*rows), at.x, at.y, screen_.scale().engine_width, screen_.scale().engine_height);
       SDL_SetCursor(SDL_GetDefaultCursor());
       cursors_->forget_shown();
       redraw_ = true;

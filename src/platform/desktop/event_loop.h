@@ -2,11 +2,12 @@
 
 #include <functional>
 
-#include "engine/form1.h"
 #include "platform/desktop/desktop_screen.h"
 #include "platform/media.h"
 
 namespace tw {
+
+class Form1;
 
 // Creates the game window and runs its events, menu and timers on this one
 // thread until the program ends (ProgramEnded). `after_first_frame` runs

@@ -42,14 +42,13 @@ PopupMenu::Panel PopupMenu::lay_out(const std::vector<Row>& rows, int x, int y, 
   return panel;
 }
 
-void PopupMenu::open(Form1& form, int x, int y, int screen_width, int screen_height) {
-  form_ = &form;
+void PopupMenu::open(std::vector<MenuRow> menu, int x, int y, int screen_width, int screen_height) {
+  menu_ = std::move(menu);
   screen_width_ = screen_width;
   screen_height_ = screen_height;
   std::vector<Row> rows;
-  if (form.Text_mode.Visible) rows.push_back({&form.Text_mode, true, {}});
-  for (MenuItem* item : {&form.RESTART, &form.Load, &form.save, &form.END_GAME}) {
-    if (item->Visible) rows.push_back({item, false, {}});
+  for (const MenuRow& row : menu_) {
+    if (row.item->Visible) rows.push_back({row.item, row.submenu.empty() ? nullptr : &row.submenu, {}});
   }
   panels_.clear();
   if (rows.empty()) return;
@@ -64,14 +63,14 @@ void PopupMenu::open(Form1& form, int x, int y, int screen_width, int screen_hei
 
 void PopupMenu::close() {
   panels_.clear();
-  form_ = nullptr;
+  menu_.clear();
 }
 
 void PopupMenu::open_submenu(int row) {
   if (panels_.size() > 1) return;
   std::vector<Row> rows;
-  for (MenuItem* item : {&form_->Message_Mode_standard, &form_->Message_Mode}) {
-    if (item->Visible) rows.push_back({item, false, {}});
+  for (MenuItem* item : *panels_[0].rows[row].submenu) {
+    if (item->Visible) rows.push_back({item, nullptr, {}});
   }
   if (rows.empty()) return;
   const Rect& parent = panels_[0].rect;
@@ -99,7 +98,7 @@ bool PopupMenu::mouse_move(int x, int y) {
   const Hit at = hit(x, y);
   if (at.panel == 0) {
     panels_[0].hover = at.row;
-    const bool on_submenu_row = at.row >= 0 && panels_[0].rows[at.row].opens_submenu;
+    const bool on_submenu_row = at.row >= 0 && panels_[0].rows[at.row].submenu != nullptr;
     if (on_submenu_row && panels_[0].rows[at.row].item->Enabled) {
       open_submenu(at.row);
     } else if (at.row >= 0) {
@@ -142,7 +141,7 @@ MenuItem* PopupMenu::mouse_up(int x, int y) {
   if (at.row < 0) return nullptr;
   const Row& row = panels_[at.panel].rows[at.row];
   if (!row.item->Enabled) return nullptr;
-  if (row.opens_submenu) {
+  if (row.submenu != nullptr) {
     open_submenu(at.row);
     return nullptr;
   }
@@ -173,7 +172,7 @@ void PopupMenu::draw_panel(Image& screen, const Panel& panel) const {
       draw_text(screen, fonts_, kMenuFont, item.Caption, text_x + 1, text_y + 1, kHighlightWhite);
     draw_text(screen, fonts_, kMenuFont, item.Caption, text_x, text_y, ink);
     if (item.Checked) draw_check_mark(screen, row.rect.x + 6, mark_y, ink);
-    if (row.opens_submenu) draw_submenu_arrow(screen, row.rect.x + row.rect.width - 12, mark_y, ink);
+    if (row.submenu != nullptr) draw_submenu_arrow(screen, row.rect.x + row.rect.width - 12, mark_y, ink);
   }
 }
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "base/image.h"
-#include "engine/form1.h"
 #include "platform/media.h"
+#include "platform/platform.h"
 #include "present/raster.h"
 
 namespace tw {
@@ -12,14 +12,14 @@ namespace tw {
 // The popup menu GAME as the desktop shows it: drawn into the screen image
 // in engine pixels, in the look of a classic grey desktop menu. The items'
 // captions, check marks and states are read from the engine's menu items
-// whenever the menu is drawn.
+// whenever the menu is drawn, so the rows handed at opening stay current.
 class PopupMenu {
  public:
   explicit PopupMenu(Fonts& fonts) : fonts_(fonts) {}
 
   // Opens the menu with its corner at (x, y), turned left or up where it
   // would leave a screen of the given size. Hidden items are left out.
-  void open(Form1& form, int x, int y, int screen_width, int screen_height);
+  void open(std::vector<MenuRow> rows, int x, int y, int screen_width, int screen_height);
   void close();
   bool is_open() const { return !panels_.empty(); }
 
@@ -40,7 +40,7 @@ class PopupMenu {
  private:
   struct Row {
     MenuItem* item = nullptr;
-    bool opens_submenu = false;
+    const std::vector<MenuItem*>* submenu = nullptr;  // in menu_, when the row opens one
     Rect rect;
   };
   struct Panel {
@@ -59,7 +59,7 @@ class PopupMenu {
   void draw_panel(Image& screen, const Panel& panel) const;
 
   Fonts& fonts_;
-  Form1* form_ = nullptr;
+  std::vector<MenuRow> menu_;
   int screen_width_ = 0;
   int screen_height_ = 0;
   std::vector<Panel> panels_;  // the menu, then its open submenu

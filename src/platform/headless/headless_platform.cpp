@@ -41,9 +41,20 @@ void HeadlessDialogs::end_program(EndReason reason) {
   throw ProgramEnded{reason};
 }
 
-void HeadlessDialogs::open_popup(TextView menu_name) {
+void HeadlessDialogs::open_popup(TextView menu_name, const std::vector<MenuRow>& rows) {
   menu_open_ = true;
+  menu_rows_ = rows;
   trace_.write(clock_.now_ms(), JsonObject().field("popup", menu_name));
+}
+
+MenuItem* HeadlessDialogs::menu_item(std::string_view name) const {
+  for (const MenuRow& row : menu_rows_) {
+    if (to_utf8(row.item->name) == name) return row.item;
+    for (MenuItem* item : row.submenu) {
+      if (to_utf8(item->name) == name) return item;
+    }
+  }
+  return nullptr;
 }
 
 MediaReply TracedMedia::send(TextView command) {

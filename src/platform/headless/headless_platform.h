@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "platform/headless/trace.h"
 #include "platform/platform.h"
@@ -38,16 +40,19 @@ class HeadlessDialogs : public Dialogs, public PopupMenus {
 
   void show_message(TextView title, TextView message) override;
   [[noreturn]] void end_program(EndReason reason) override;
-  void open_popup(TextView menu_name) override;
+  void open_popup(TextView menu_name, const std::vector<MenuRow>& rows) override;
 
   bool menu_open() const { return menu_open_; }
   void close_menu() { menu_open_ = false; }
+  // The item of the last opened menu with the given control name, if any.
+  MenuItem* menu_item(std::string_view name) const;
   std::optional<EndReason> ended() const { return ended_; }
 
  private:
   Trace& trace_;
   const Clock& clock_;
   bool menu_open_ = false;
+  std::vector<MenuRow> menu_rows_;
   std::optional<EndReason> ended_;
 };
 

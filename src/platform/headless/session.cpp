@@ -63,7 +63,7 @@ void HeadlessSession::run_command(const MoveCommand& move) {
 }
 
 void HeadlessSession::run_command(const ChooseCommand& choose) {
-  MenuItem* item = menu_item(choose.item);
+  MenuItem* item = dialogs_.menu_item(choose.item);
   const bool taken = dialogs_.menu_open() && item && item->Visible && item->Enabled;
   dialogs_.close_menu();
   trace_.write(clock_.now_ms(),
@@ -91,13 +91,5 @@ void HeadlessSession::run_command(const DumpCommand&) {
 }
 
 void HeadlessSession::run_command(const CloseCommand&) { form_.close(); }
-
-MenuItem* HeadlessSession::menu_item(const std::string& name) {
-  for (MenuItem* item : {&form_.Message_Mode_standard, &form_.Message_Mode, &form_.RESTART, &form_.Load,
-                         &form_.save, &form_.END_GAME}) {
-    if (to_utf8(item->name) == name) return item;
-  }
-  return nullptr;
-}
 
 }  // namespace tw

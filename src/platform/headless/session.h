@@ -44,7 +44,6 @@ class HeadlessSession {
   void run_command(const ShotCommand& shot);
   void run_command(const DumpCommand&);
   void run_command(const CloseCommand&);
-  MenuItem* menu_item(const std::string& name);
 
   Trace trace_;
   VirtualClock clock_;

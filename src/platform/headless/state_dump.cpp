@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/form1.h"
 #include "platform/headless/trace.h"
 
 namespace tw {
