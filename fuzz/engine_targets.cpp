@@ -12,11 +12,11 @@
 #include "check/check.h"
 #include "engine/compositor.h"
 #include "platform/headless/session.h"
-#include "platform/media/plain_smf.h"
 #include "platform/media/sdl_pictures.h"
+#include "platform/media/sdl_sound_files.h"
 #include "platform/media/ttf_fonts.h"
-#include "platform/media/wave_file.h"
 #include "sound/midi_song.h"
+#include "sound/plain_smf.h"
 #include "targets.h"
 
 namespace tw::fuzz {

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/sound_output.h"
+#include "sound/sound_output.h"
 
 namespace tw {
 

@@ -6,7 +6,7 @@
 
 #include "base/image.h"
 #include "base/text.h"
-#include "platform/sound_output.h"
+#include "sound/sound_output.h"
 
 namespace tw {
 

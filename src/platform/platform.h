@@ -8,6 +8,7 @@
 #include "platform/game_folder.h"
 #include "platform/media.h"
 #include "platform/settings_store.h"
+#include "sound/media_commands.h"
 
 namespace tw {
 
@@ -80,19 +81,6 @@ class PopupMenus {
  public:
   virtual ~PopupMenus() = default;
   virtual void open_popup(TextView menu_name, const std::vector<MenuRow>& rows) = 0;
-};
-
-// The media command interface: one command string in, a result code (0 for
-// success) and a reply text out. It never fails otherwise.
-struct MediaReply {
-  unsigned code = 0;
-  Text reply;
-};
-
-class MediaCommands {
- public:
-  virtual ~MediaCommands() = default;
-  virtual MediaReply send(TextView command) = 0;
 };
 
 // What the engine knows about how the program was started.

@@ -9,8 +9,8 @@
 #include "base/number.h"
 #include "engine/compositor.h"
 #include "platform/media/sdl_pictures.h"
+#include "platform/media/sdl_sound_files.h"
 #include "platform/media/ttf_fonts.h"
-#include "platform/media/wave_file.h"
 
 namespace tw::test {
 

@@ -8,8 +8,8 @@
 #include "check/game_source.h"
 #include "check/report.h"
 #include "platform/headless/headless_platform.h"
-#include "platform/mci_interpreter.h"
 #include "platform/media.h"
+#include "sound/mci_interpreter.h"
 
 namespace tw {
 

@@ -6,8 +6,8 @@
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/replay_script.h"
 #include "platform/headless/trace.h"
-#include "platform/mci_interpreter.h"
 #include "platform/sqlite_store.h"
+#include "sound/mci_interpreter.h"
 
 namespace tw {
 

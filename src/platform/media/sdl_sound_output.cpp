@@ -20,7 +20,7 @@
 #include "data/game_layout.h"
 #include "platform/game_folder.h"
 #include "platform/media/fluidsynth_library.h"
-#include "platform/media/plain_smf.h"
+#include "sound/plain_smf.h"
 
 namespace tw {
 namespace {

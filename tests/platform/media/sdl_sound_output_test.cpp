@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/media/wave_file.h"
+#include "platform/media/sdl_sound_files.h"
 #include "support/inputs.h"
 
 namespace tw {

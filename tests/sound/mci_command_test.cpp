@@ -1,4 +1,4 @@
-#include "platform/mci_command.h"
+#include "sound/mci_command.h"
 
 #include <gtest/gtest.h>
 

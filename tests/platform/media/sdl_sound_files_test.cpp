@@ -1,4 +1,4 @@
-#include "platform/media/wave_file.h"
+#include "platform/media/sdl_sound_files.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

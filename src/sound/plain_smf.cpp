@@ -1,4 +1,4 @@
-#include "platform/media/plain_smf.h"
+#include "sound/plain_smf.h"
 
 #include <algorithm>
 #include <cstddef>

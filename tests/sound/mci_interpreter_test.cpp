@@ -1,5 +1,5 @@
 // The media command interpreter on real files, in virtual time.
-#include "platform/mci_interpreter.h"
+#include "sound/mci_interpreter.h"
 
 #include <gtest/gtest.h>
 

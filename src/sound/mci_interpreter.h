@@ -1,15 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
-#include "platform/mci_command.h"
-#include "platform/platform.h"
-#include "platform/sound_output.h"
+#include "base/text.h"
+#include "sound/mci_command.h"
+#include "sound/media_commands.h"
 #include "sound/midi_song.h"
+#include "sound/sound_output.h"
 
 namespace tw {
 
@@ -20,7 +24,17 @@ namespace tw {
 // "play" was sent, through the song's tempo map, and stop at the end.
 class MciInterpreter : public MediaCommands {
  public:
-  MciInterpreter(const GameFolder& game, const Clock& clock, SoundFiles& files, SoundOutput& output);
+  // `game` is the game folder: spelled(U"") is the folder as the paths of the
+  // commands spell it, resolve() finds a file by its path inside. `clock`
+  // gives the time in milliseconds through now_ms(). Both are only asked
+  // while a command runs.
+  template <class Folder, class Time>
+  MciInterpreter(const Folder& game, const Time& clock, SoundFiles& files, SoundOutput& output)
+      : folder_([&game] { return from_utf8(game.spelled(U"")); }),
+        find_([&game](TextView inside) { return game.resolve(inside); }),
+        now_ms_([&clock] { return clock.now_ms(); }),
+        files_(files),
+        output_(output) {}
 
   MediaReply send(TextView command) override;
 
@@ -41,8 +55,9 @@ class MciInterpreter : public MediaCommands {
   std::optional<std::filesystem::path> game_file(TextView path) const;
   Channel* channel(TextView alias);
 
-  const GameFolder& game_;
-  const Clock& clock_;
+  std::function<Text()> folder_;
+  std::function<std::optional<std::filesystem::path>(TextView)> find_;
+  std::function<std::int64_t()> now_ms_;
   SoundFiles& files_;
   SoundOutput& output_;
   std::map<Text, Channel> channels_;  // by alias_key

@@ -1,4 +1,4 @@
-#include "platform/mci_interpreter.h"
+#include "sound/mci_interpreter.h"
 
 #include <fstream>
 #include <iterator>
@@ -39,10 +39,6 @@ std::optional<std::vector<unsigned char>> read_bytes(const fs::path& file) {
 
 }  // namespace
 
-MciInterpreter::MciInterpreter(const GameFolder& game, const Clock& clock, SoundFiles& files,
-                               SoundOutput& output)
-    : game_(game), clock_(clock), files_(files), output_(output) {}
-
 MediaReply MciInterpreter::send(TextView command) {
   return std::visit(
       [this](const auto& parsed) -> MediaReply {
@@ -60,10 +56,10 @@ MediaReply MciInterpreter::send(TextView command) {
 // it: the folder's absolute path, then the file's path inside it. Anything
 // else, and anything outside the folder, is not found.
 std::optional<fs::path> MciInterpreter::game_file(TextView path) const {
-  Text root = from_utf8(game_.spelled(U""));
+  Text root = folder_();
   if (root.empty() || root.back() != U'/') root += U'/';
   if (path.size() <= root.size() || path.substr(0, root.size()) != root) return std::nullopt;
-  const auto file = game_.resolve(path.substr(root.size()));
+  const auto file = find_(path.substr(root.size()));
   std::error_code error;
   if (!file || !fs::is_regular_file(*file, error)) return std::nullopt;
   return file;
@@ -108,7 +104,7 @@ MediaReply MciInterpreter::play(const MciPlay& command) {
   Channel* playing = channel(command.alias);
   if (!playing) return {mci_code::kInvalidDeviceName, {}};
   if (playing->started_ms) return {};
-  playing->started_ms = clock_.now_ms();
+  playing->started_ms = now_ms_();
   if (playing->song) {
     output_.play_midi(playing->output_name, playing->smf);
   } else {
@@ -120,7 +116,7 @@ MediaReply MciInterpreter::play(const MciPlay& command) {
 MediaReply MciInterpreter::status(const MciStatus& command) {
   const Channel* asked = channel(command.alias);
   if (!asked) return {mci_code::kInvalidDeviceName, {}};
-  const double elapsed = asked->started_ms ? double(clock_.now_ms() - *asked->started_ms) : 0.0;
+  const double elapsed = asked->started_ms ? double(now_ms_() - *asked->started_ms) : 0.0;
   long long value = 0;
   if (asked->song) {
     value = command.item == StatusItem::Length ? asked->song->length_sixteenths()

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/sound_output.h"
+#include "sound/sound_output.h"
 
 namespace tw {
 
