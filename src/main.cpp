@@ -13,12 +13,12 @@
 #include "pack/pack.h"
 #include "platform/desktop/desktop.h"
 #include "platform/headless/replay.h"
-#include "platform/media/sdl_pictures.h"
-#include "platform/media/sdl_sound_files.h"
-#include "platform/media/ttf_fonts.h"
 #include "platform/memory_reuse.h"
 #include "platform/picture_cache.h"
 #include "platform/program_location.h"
+#include "platform/sdl/sdl_pictures.h"
+#include "platform/sdl/sdl_sound_files.h"
+#include "platform/sdl/ttf_fonts.h"
 
 namespace {
 

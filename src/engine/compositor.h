@@ -2,7 +2,7 @@
 
 #include "base/image.h"
 #include "engine/form1.h"
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 
 namespace tw {
 

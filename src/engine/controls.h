@@ -7,7 +7,7 @@
 #include "base/colours.h"
 #include "base/image.h"
 #include "base/text.h"
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 
 namespace tw {
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <optional>
 
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 
 namespace tw {
 

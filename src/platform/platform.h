@@ -6,7 +6,7 @@
 
 #include "base/text.h"
 #include "platform/game_folder.h"
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 #include "platform/settings_store.h"
 #include "sound/media_commands.h"
 

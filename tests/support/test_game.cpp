@@ -8,9 +8,9 @@
 
 #include "base/number.h"
 #include "engine/compositor.h"
-#include "platform/media/sdl_pictures.h"
-#include "platform/media/sdl_sound_files.h"
-#include "platform/media/ttf_fonts.h"
+#include "platform/sdl/sdl_pictures.h"
+#include "platform/sdl/sdl_sound_files.h"
+#include "platform/sdl/ttf_fonts.h"
 
 namespace tw::test {
 

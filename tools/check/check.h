@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 
 namespace tw {
 

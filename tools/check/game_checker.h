@@ -8,7 +8,7 @@
 #include "check/game_source.h"
 #include "check/report.h"
 #include "platform/headless/headless_platform.h"
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 #include "sound/mci_interpreter.h"
 
 namespace tw {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/image.h"
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 #include "present/raster.h"
 
 namespace tw {

@@ -5,7 +5,7 @@
 
 #include "base/image.h"
 #include "platform/desktop/screen_scale.h"
-#include "platform/media/sdl_handles.h"
+#include "platform/sdl/sdl_handles.h"
 
 namespace tw {
 

@@ -10,7 +10,7 @@
 #include "platform/deferred_sound_output.h"
 #include "platform/desktop/desktop_screen.h"
 #include "platform/desktop/event_loop.h"
-#include "platform/media/sdl_sound_output.h"
+#include "platform/sdl/sdl_sound_output.h"
 #include "platform/sqlite_store.h"
 #include "sound/mci_interpreter.h"
 

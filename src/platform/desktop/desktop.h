@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "base/text.h"
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 
 namespace tw {
 

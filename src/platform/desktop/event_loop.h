@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "platform/desktop/desktop_screen.h"
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 
 namespace tw {
 

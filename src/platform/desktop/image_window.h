@@ -3,7 +3,7 @@
 #include <SDL.h>
 
 #include "base/image.h"
-#include "platform/media/sdl_handles.h"
+#include "platform/sdl/sdl_handles.h"
 #include "present/raster.h"
 
 namespace tw {

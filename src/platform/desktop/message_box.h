@@ -4,7 +4,7 @@
 
 #include "base/text.h"
 #include "platform/desktop/image_window.h"
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 
 namespace tw {
 

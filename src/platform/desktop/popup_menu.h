@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/image.h"
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 #include "platform/platform.h"
 #include "present/raster.h"
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <ostream>
 
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 
 namespace tw {
 

@@ -1,4 +1,4 @@
-#include "platform/media/fluidsynth_library.h"
+#include "platform/sdl/fluidsynth_library.h"
 
 #include <dlfcn.h>
 

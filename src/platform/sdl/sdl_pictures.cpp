@@ -1,4 +1,4 @@
-#include "platform/media/sdl_pictures.h"
+#include "platform/sdl/sdl_pictures.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "base/failure.h"
-#include "platform/media/bmp_bitfields.h"
-#include "platform/media/sdl_handles.h"
+#include "platform/sdl/bmp_bitfields.h"
+#include "platform/sdl/sdl_handles.h"
 
 namespace tw {
 namespace {
@@ -212,8 +212,10 @@ Image SdlPictures::load(const std::filesystem::path& file) {
                                                            image.width * static_cast<int>(sizeof(Pixel)),
                                                            SDL_PIXELFORMAT_RGB888));
   if (!into || SDL_SetSurfaceBlendMode(decoded.get(), SDL_BLENDMODE_NONE) != 0 ||
-      SDL_SetColorKey(decoded.get(), SDL_FALSE, 0) != 0 || SDL_SetSurfaceColorMod(decoded.get(), 255, 255, 255) != 0 ||
-      SDL_SetSurfaceAlphaMod(decoded.get(), 255) != 0 || SDL_BlitSurface(decoded.get(), nullptr, into.get(), nullptr) != 0) {
+      SDL_SetColorKey(decoded.get(), SDL_FALSE, 0) != 0 ||
+      SDL_SetSurfaceColorMod(decoded.get(), 255, 255, 255) != 0 ||
+      SDL_SetSurfaceAlphaMod(decoded.get(), 255) != 0 ||
+      SDL_BlitSurface(decoded.get(), nullptr, into.get(), nullptr) != 0) {
     fail_load(file, SDL_GetError());
   }
   for (Pixel& pixel : image.pixels) pixel &= rgb_mask;

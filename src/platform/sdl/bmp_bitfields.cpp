@@ -1,11 +1,11 @@
-#include "platform/media/bmp_bitfields.h"
+#include "platform/sdl/bmp_bitfields.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 
-#include "platform/media/sdl_pictures.h"
+#include "platform/sdl/sdl_pictures.h"
 
 namespace tw {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/media/sdl_sound_files.h"
+#include "platform/sdl/sdl_sound_files.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

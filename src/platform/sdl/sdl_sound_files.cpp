@@ -1,4 +1,4 @@
-#include "platform/media/sdl_sound_files.h"
+#include "platform/sdl/sdl_sound_files.h"
 
 #include <SDL.h>
 
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/media/sdl_handles.h"
+#include "platform/sdl/sdl_handles.h"
 #include "sound/wave_file.h"
 
 namespace tw {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 
-#include "platform/media.h"
+#include "platform/pictures_and_fonts.h"
 
 namespace tw {
 

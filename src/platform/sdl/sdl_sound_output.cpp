@@ -1,4 +1,4 @@
-#include "platform/media/sdl_sound_output.h"
+#include "platform/sdl/sdl_sound_output.h"
 
 #include <SDL.h>
 #include <malloc.h>
@@ -19,7 +19,7 @@
 
 #include "data/game_layout.h"
 #include "platform/game_folder.h"
-#include "platform/media/fluidsynth_library.h"
+#include "platform/sdl/fluidsynth_library.h"
 #include "sound/plain_smf.h"
 
 namespace tw {

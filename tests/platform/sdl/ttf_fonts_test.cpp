@@ -1,4 +1,4 @@
-#include "platform/media/ttf_fonts.h"
+#include "platform/sdl/ttf_fonts.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/media/sdl_pictures.h"
+#include "platform/sdl/sdl_pictures.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/failure.h"
-#include "platform/media/bmp_bitfields.h"
+#include "platform/sdl/bmp_bitfields.h"
 #include "support/inputs.h"
 
 namespace tw {

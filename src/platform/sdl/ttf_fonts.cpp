@@ -1,4 +1,4 @@
-#include "platform/media/ttf_fonts.h"
+#include "platform/sdl/ttf_fonts.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -17,7 +17,7 @@
 
 #include "base/failure.h"
 #include "base/text.h"
-#include "platform/media/sdl_handles.h"
+#include "platform/sdl/sdl_handles.h"
 
 namespace tw {
 namespace {

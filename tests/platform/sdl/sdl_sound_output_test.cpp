@@ -1,4 +1,4 @@
-#include "platform/media/sdl_sound_output.h"
+#include "platform/sdl/sdl_sound_output.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/media/sdl_sound_files.h"
+#include "platform/sdl/sdl_sound_files.h"
 #include "support/inputs.h"
 
 namespace tw {
