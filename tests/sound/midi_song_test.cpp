@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/failure.h"
+#include "sound/plain_smf.h"
 #include "support/inputs.h"
 
 namespace tw {
@@ -206,6 +207,30 @@ TEST(MidiSongDamage, CutsAreRefusedAndFlipsReadOrRefused) {
     failure_of(flipped);  // which checks a song it reads
     EXPECT_NE(failure_of(Bytes(song.begin(), song.begin() + bit / 8)), "(read)");
   }
+}
+
+// The songs rewritten for FluidSynth keep what the engine reads; that
+// FluidSynth plays the quirky ones is checked by the sound output's tests.
+TEST(PlainSmf, RealSongsKeepTheirTimingAndRefusedOnesStayAsTheyAre) {
+  int rewritten = 0;
+  for (const auto& file : test::third_party_files("midi", ".mid")) {
+    SCOPED_TRACE(file.string());
+    const std::string bytes = test::read_bytes(file);
+    const Bytes original(bytes.begin(), bytes.end()), plain = plain_smf(original);
+    Bytes wrapped = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'd', 'a', 't', 'a', 0, 0, 0, 1};
+    wrapped = wrapped + original;  // its data chunk claims more than it holds
+    try {
+      const MidiSong song = MidiSong::parse(original), again = MidiSong::parse(plain);
+      EXPECT_EQ(again.length_ticks(), song.length_ticks());
+      EXPECT_EQ(again.duration_ms(), song.duration_ms());  // through the division and every tempo
+      EXPECT_EQ(plain_smf(plain), plain);
+      EXPECT_EQ(plain_smf(wrapped), plain);  // the RMID wrapper is taken off
+      rewritten += plain != original;
+    } catch (const Failure&) {
+      EXPECT_EQ(plain, original);
+    }
+  }
+  EXPECT_GT(rewritten, 10);  // most use running status
 }
 
 }  // namespace
