@@ -10,10 +10,10 @@
 namespace tw {
 namespace {
 
-constexpr long long int16_min = std::numeric_limits<std::int16_t>::min();
-constexpr long long int16_max = std::numeric_limits<std::int16_t>::max();
+constexpr long long kInt16Min = std::numeric_limits<std::int16_t>::min();
+constexpr long long kInt16Max = std::numeric_limits<std::int16_t>::max();
 // More integer digits than this cannot round into the 16-bit range.
-constexpr std::size_t max_int16_digits = 5;
+constexpr std::size_t kMaxInt16Digits = 5;
 
 // A number text taken apart; the digit strings hold ASCII digits only.
 struct Decimal {
@@ -59,7 +59,7 @@ std::int16_t to_int16(TextView text) {
   const Decimal d = parse(text);
   const std::size_t first = d.whole.find_first_not_of('0');
   const std::string whole = first == std::string::npos ? "" : d.whole.substr(first);
-  if (whole.size() > max_int16_digits) fail_range(quoted(text));
+  if (whole.size() > kMaxInt16Digits) fail_range(quoted(text));
   long long magnitude = whole.empty() ? 0 : std::stoll(whole);
   // Exact rounding from the digits: the first fraction digit decides, and a
   // 5 followed only by zeros is a half that goes to the even neighbour.
@@ -69,7 +69,7 @@ std::int16_t to_int16(TextView text) {
     if (head > '5' || (head == '5' && (!rest_zero || magnitude % 2 == 1))) ++magnitude;
   }
   const long long value = d.negative ? -magnitude : magnitude;
-  if (value < int16_min || value > int16_max) fail_range(quoted(text));
+  if (value < kInt16Min || value > kInt16Max) fail_range(quoted(text));
   return static_cast<std::int16_t>(value);
 }
 
@@ -94,7 +94,7 @@ std::int16_t round_to_int16(double value) {
   const double excess = value - below;
   double rounded = below;
   if (excess > 0.5 || (excess == 0.5 && std::fmod(below, 2.0) != 0)) rounded = below + 1;
-  if (!(rounded >= int16_min && rounded <= int16_max)) {  // NaN fails here too
+  if (!(rounded >= kInt16Min && rounded <= kInt16Max)) {  // NaN fails here too
     char shown[32];
     const auto result = std::to_chars(shown, shown + sizeof shown, value);
     fail_range(std::string(shown, result.ptr));
@@ -103,7 +103,7 @@ std::int16_t round_to_int16(double value) {
 }
 
 std::int16_t checked_int16(long long value) {
-  if (value < int16_min || value > int16_max) fail_range(std::to_string(value));
+  if (value < kInt16Min || value > kInt16Max) fail_range(std::to_string(value));
   return static_cast<std::int16_t>(value);
 }
 

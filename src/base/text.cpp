@@ -12,9 +12,9 @@
 namespace tw {
 namespace {
 
-constexpr char32_t replacement_char = U'\uFFFD';
-constexpr char32_t last_code_point = 0x10FFFF;
-constexpr std::size_t chunk_size = 4096;
+constexpr char32_t kReplacementChar = U'\uFFFD';
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+constexpr std::size_t kChunkSize = 4096;
 
 // One iconv conversion direction. Each thread keeps its own handle, because
 // read_text_lines decodes line by line and iconv_open is not cheap.
@@ -35,7 +35,7 @@ class Converter {
     iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     char* src = const_cast<char*>(in.data());            // iconv never writes through it
     std::size_t src_left = in.size();
-    char buffer[chunk_size];
+    char buffer[kChunkSize];
     while (src_left > 0) {
       char* dst = buffer;
       std::size_t dst_left = sizeof buffer;
@@ -105,7 +105,7 @@ Text decode_cp932(std::string_view bytes) {
   // often plain ASCII, show up as itself.
   converter.run(
       bytes, 1, [&](std::string_view chunk) { append_utf32le(out, chunk); },
-      [&] { out += replacement_char; });
+      [&] { out += kReplacementChar; });
   return out;
 }
 
@@ -125,7 +125,7 @@ std::string to_utf8(TextView text) {
   std::string out;
   out.reserve(text.size());
   for (char32_t c : text) {
-    if (c > last_code_point || (c >= 0xD800 && c <= 0xDFFF)) c = replacement_char;
+    if (c > kLastCodePoint || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacementChar;
     if (c < 0x80) {
       out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -156,7 +156,7 @@ Text from_utf8(std::string_view bytes) {
     const auto lead = static_cast<unsigned char>(bytes[i++]);
     const Utf8Lead form = utf8_lead(lead);
     if (form.length <= 1) {
-      out += form.length == 1 ? char32_t{lead} : replacement_char;
+      out += form.length == 1 ? char32_t{lead} : kReplacementChar;
       continue;
     }
     char32_t c = lead & (0x7F >> form.length);
@@ -167,7 +167,7 @@ Text from_utf8(std::string_view bytes) {
       if (!fits) break;
       c = c << 6 | (next & 0x3F);
     }
-    out += have == form.length ? c : replacement_char;
+    out += have == form.length ? c : kReplacementChar;
   }
   return out;
 }

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace tw {
 namespace {
 
-constexpr std::size_t read_chunk = 64 * 1024;
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 // The UTF-8 C locale for case mapping, created once; glibc's wide case
 // tables cover all of Unicode, not only ASCII.
@@ -128,7 +128,7 @@ std::string GameFolder::read_file(TextView engine_path) const {
   if (!fs::is_directory(*path, error)) in.open(*path, std::ios::binary);
   if (!in.is_open()) throw Failure("ファイルを読めません: " + spelled(engine_path));
   std::string content;
-  std::vector<char> buffer(read_chunk);
+  std::vector<char> buffer(kReadChunk);
   while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0)
     content.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
   if (in.bad()) throw Failure("ファイルを読めません: " + spelled(engine_path));

@@ -17,27 +17,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* store_folder = "tallowind";
-constexpr const char* store_file = "saves.sqlite3";
+constexpr const char* kStoreFolder = "tallowind";
+constexpr const char* kStoreFile = "saves.sqlite3";
 
 // Long enough for the other game's whole save to pass; a save takes
 // milliseconds, tens at worst with every fsync on a slow disk.
-constexpr int busy_timeout_ms = 5000;
+constexpr int kBusyTimeoutMs = 5000;
 
-constexpr const char* cannot_open = "セーブデータのファイルを開けません";
-constexpr const char* cannot_read = "セーブデータを読み込めません";
-constexpr const char* cannot_write = "セーブデータを書き込めません";
-constexpr const char* cannot_make_folder = "セーブデータのフォルダを作れません";
+constexpr const char* kCannotOpen = "セーブデータのファイルを開けません";
+constexpr const char* kCannotRead = "セーブデータを読み込めません";
+constexpr const char* kCannotWrite = "セーブデータを書き込めません";
+constexpr const char* kCannotMakeFolder = "セーブデータのフォルダを作れません";
 
 // WITHOUT ROWID: the key is the only way in, so the table is its own index.
-constexpr const char* create_table_sql =
+constexpr const char* kCreateTableSql =
     "CREATE TABLE IF NOT EXISTS settings(application TEXT NOT NULL, section TEXT NOT NULL, "
     "key TEXT NOT NULL, value TEXT NOT NULL, PRIMARY KEY(application, section, key)) WITHOUT ROWID";
-constexpr const char* table_exists_sql =
+constexpr const char* kTableExistsSql =
     "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'settings'";
-constexpr const char* select_sql =
+constexpr const char* kSelectSql =
     "SELECT value FROM settings WHERE application = ?1 AND section = ?2 AND key = ?3";
-constexpr const char* upsert_sql =
+constexpr const char* kUpsertSql =
     "INSERT INTO settings(application, section, key, value) VALUES(?1, ?2, ?3, ?4) "
     "ON CONFLICT(application, section, key) DO UPDATE SET value = excluded.value";
 
@@ -102,26 +102,26 @@ void SqliteStore::write_all(TextView application, TextView section,
     const fs::path folder = file_.parent_path();
     std::error_code error;
     if (!folder.empty()) fs::create_directories(folder, error);
-    if (error) fail_with(cannot_make_folder, folder, error.message());
+    if (error) fail_with(kCannotMakeFolder, folder, error.message());
     open(true);
   }
   // IMMEDIATE takes the write lock first thing, where the busy timeout waits
   // for the other game; a transaction that read first and then wants to write
   // is refused at once, with no waiting.
-  execute("BEGIN IMMEDIATE", cannot_write);
+  execute("BEGIN IMMEDIATE", kCannotWrite);
   const RollbackOnExit transaction(db_.get());
   // In the same transaction, so a new store appears with its first values.
-  execute(create_table_sql, cannot_write);
-  if (!upsert_) upsert_ = prepare(upsert_sql, cannot_write);
+  execute(kCreateTableSql, kCannotWrite);
+  if (!upsert_) upsert_ = prepare(kUpsertSql, kCannotWrite);
   for (const auto& [key, value] : values) {
     const ResetOnExit reset(upsert_.get());
-    bind(upsert_.get(), 1, application, cannot_write);
-    bind(upsert_.get(), 2, section, cannot_write);
-    bind(upsert_.get(), 3, key, cannot_write);
-    bind(upsert_.get(), 4, value, cannot_write);
-    if (sqlite3_step(upsert_.get()) != SQLITE_DONE) fail(cannot_write, db_.get());
+    bind(upsert_.get(), 1, application, kCannotWrite);
+    bind(upsert_.get(), 2, section, kCannotWrite);
+    bind(upsert_.get(), 3, key, kCannotWrite);
+    bind(upsert_.get(), 4, value, kCannotWrite);
+    if (sqlite3_step(upsert_.get()) != SQLITE_DONE) fail(kCannotWrite, db_.get());
   }
-  execute("COMMIT", cannot_write);
+  execute("COMMIT", kCannotWrite);
 }
 
 Text SqliteStore::read(TextView application, TextView section, TextView key, TextView fallback) {
@@ -134,12 +134,12 @@ Text SqliteStore::read(TextView application, TextView section, TextView key, Tex
   if (!select_) {
     // A store another program created but we never wrote to: nothing stored.
     if (!has_settings_table()) return Text(fallback);
-    select_ = prepare(select_sql, cannot_read);
+    select_ = prepare(kSelectSql, kCannotRead);
   }
   const ResetOnExit reset(select_.get());
-  bind(select_.get(), 1, application, cannot_read);
-  bind(select_.get(), 2, section, cannot_read);
-  bind(select_.get(), 3, key, cannot_read);
+  bind(select_.get(), 1, application, kCannotRead);
+  bind(select_.get(), 2, section, kCannotRead);
+  bind(select_.get(), 3, key, kCannotRead);
   switch (sqlite3_step(select_.get())) {
     case SQLITE_ROW: {
       const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(select_.get(), 0));
@@ -149,7 +149,7 @@ Text SqliteStore::read(TextView application, TextView section, TextView key, Tex
     case SQLITE_DONE:
       return Text(fallback);
     default:
-      fail(cannot_read, db_.get());
+      fail(kCannotRead, db_.get());
   }
 }
 
@@ -168,27 +168,27 @@ void SqliteStore::open(bool create) {
   const int opened = sqlite3_open_v2(file_.c_str(), &raw, flags, nullptr);
   Database db(raw);
   if (opened != SQLITE_OK)
-    fail_with(cannot_open, file_, raw != nullptr ? sqlite3_errmsg(raw) : sqlite3_errstr(opened));
-  sqlite3_busy_timeout(db.get(), busy_timeout_ms);
+    fail_with(kCannotOpen, file_, raw != nullptr ? sqlite3_errmsg(raw) : sqlite3_errstr(opened));
+  sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
   // With a rollback journal, NORMAL leaves a power cut a small chance to
   // corrupt the store; FULL costs a few milliseconds a save.
   if (sqlite3_exec(db.get(), "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr) != SQLITE_OK)
-    fail(cannot_open, db.get());
+    fail(kCannotOpen, db.get());
   sqlite3_stmt* raw_check = nullptr;
   const int prepared = sqlite3_prepare_v2(db.get(), "PRAGMA quick_check", -1, &raw_check, nullptr);
   const Statement check(raw_check);
-  if (prepared != SQLITE_OK || sqlite3_step(check.get()) != SQLITE_ROW) fail(cannot_open, db.get());
+  if (prepared != SQLITE_OK || sqlite3_step(check.get()) != SQLITE_ROW) fail(kCannotOpen, db.get());
   // The check's own report lists pages; SQLite's word for it is enough here.
   const auto* verdict = reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0));
   if (verdict == nullptr || std::string_view(verdict) != "ok")
-    fail_with(cannot_open, file_, sqlite3_errstr(SQLITE_CORRUPT));
+    fail_with(kCannotOpen, file_, sqlite3_errstr(SQLITE_CORRUPT));
   db_ = std::move(db);
 }
 
 bool SqliteStore::has_settings_table() {
-  const Statement query = prepare(table_exists_sql, cannot_read);
+  const Statement query = prepare(kTableExistsSql, kCannotRead);
   const int stepped = sqlite3_step(query.get());
-  if (stepped != SQLITE_ROW && stepped != SQLITE_DONE) fail(cannot_read, db_.get());
+  if (stepped != SQLITE_ROW && stepped != SQLITE_DONE) fail(kCannotRead, db_.get());
   return stepped == SQLITE_ROW;
 }
 
@@ -220,8 +220,8 @@ fs::path default_settings_file() {
   // A relative XDG_DATA_HOME is to be ignored: it would move with the
   // working folder.
   if (data_home != nullptr && fs::path(data_home).is_absolute())
-    return fs::path(data_home) / store_folder / store_file;
-  return home_folder() / ".local/share" / store_folder / store_file;
+    return fs::path(data_home) / kStoreFolder / kStoreFile;
+  return home_folder() / ".local/share" / kStoreFolder / kStoreFile;
 }
 
 }  // namespace tw

@@ -10,12 +10,12 @@
 namespace tw {
 namespace {
 
-constexpr std::int64_t default_us_per_quarter = 500000;  // 120 beats a minute until a tempo event
-constexpr unsigned char meta_tempo = 0x51;
-constexpr std::size_t tempo_size = 3;
+constexpr std::int64_t kDefaultUsPerQuarter = 500000;  // 120 beats a minute until a tempo event
+constexpr unsigned char kMetaTempo = 0x51;
+constexpr std::size_t kTempoSize = 3;
 // Position rounding forgives this much of a sixteenth, so that a moment the
 // arithmetic lands a hair short of a boundary still counts as reaching it.
-constexpr double boundary_slack = 1e-9;
+constexpr double kBoundarySlack = 1e-9;
 
 struct TempoEvent {
   std::int64_t tick;
@@ -32,7 +32,7 @@ MidiSong MidiSong::parse(std::span<const unsigned char> file) {
         const std::int64_t end = walk_smf_track(track, [&](const SmfEvent& event) {
           // A tempo of another size or of zero says nothing usable; the tempo in
           // force stays.
-          if (event.status != smf_meta || event.data[0] != meta_tempo || event.payload.size() != tempo_size)
+          if (event.status != smf_meta || event.data[0] != kMetaTempo || event.payload.size() != kTempoSize)
             return;
           const std::int64_t us = event.payload[0] << 16 | event.payload[1] << 8 | event.payload[2];
           if (us > 0) tempos.push_back({event.tick, us});
@@ -42,7 +42,7 @@ MidiSong MidiSong::parse(std::span<const unsigned char> file) {
   // Tracks are merged in reading order, so at one tick the last read wins.
   std::stable_sort(tempos.begin(), tempos.end(),
                    [](const TempoEvent& a, const TempoEvent& b) { return a.tick < b.tick; });
-  song.tempo_map_.push_back({0, 0.0, default_us_per_quarter});
+  song.tempo_map_.push_back({0, 0.0, kDefaultUsPerQuarter});
   for (const TempoEvent& tempo : tempos) {
     TempoChange& last = song.tempo_map_.back();
     if (tempo.tick == last.tick) {
@@ -76,7 +76,7 @@ long MidiSong::position_sixteenths(double elapsed_ms) const {
   const double quarter = static_cast<double>(tempo.us_per_quarter);
   const double sixteenths =
       4.0 * (static_cast<double>(tempo.tick) * quarter + (elapsed - tempo.start)) / (quarter * division_);
-  const double reached = std::floor(sixteenths + boundary_slack);
+  const double reached = std::floor(sixteenths + kBoundarySlack);
   return static_cast<long>(std::clamp(reached, 0.0, static_cast<double>(length_sixteenths())));
 }
 

@@ -12,21 +12,21 @@ namespace {
 
 using Out = std::vector<unsigned char>;
 
-constexpr std::uint32_t smf_header_size = 6;  // format, track count, division
-constexpr int max_vlq_bytes = 4;
-constexpr std::int64_t max_vlq = 0x0FFFFFFF;
+constexpr std::uint32_t kSmfHeaderSize = 6;  // format, track count, division
+constexpr int kMaxVlqBytes = 4;
+constexpr std::int64_t kMaxVlq = 0x0FFFFFFF;
 
 void put_big(Out& out, std::uint32_t value, int count) {
   for (int i = count - 1; i >= 0; --i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
 void put_vlq(Out& out, std::uint32_t value) {
-  unsigned char groups[max_vlq_bytes];
+  unsigned char groups[kMaxVlqBytes];
   int count = 0;
   do {
     groups[count++] = value & 0x7F;
     value >>= 7;
-  } while (value != 0 && count < max_vlq_bytes);
+  } while (value != 0 && count < kMaxVlqBytes);
   while (count > 1) out.push_back(groups[--count] | 0x80);
   out.push_back(groups[0]);
 }
@@ -34,7 +34,7 @@ void put_vlq(Out& out, std::uint32_t value) {
 // Dropped events pass their time on to the next; more than one quantity
 // holds (days of music) is cut, which no real file reaches.
 void put_event(Out& out, std::int64_t delta, unsigned char status, std::span<const unsigned char> data) {
-  put_vlq(out, static_cast<std::uint32_t>(std::min(delta, max_vlq)));
+  put_vlq(out, static_cast<std::uint32_t>(std::min(delta, kMaxVlq)));
   out.push_back(status);
   out.insert(out.end(), data.begin(), data.end());
 }
@@ -68,7 +68,7 @@ std::vector<unsigned char> plain_smf(std::span<const unsigned char> file) {
       tracks.insert(tracks.end(), track.begin(), track.end());
     });
     Out out = {'M', 'T', 'h', 'd'};
-    put_big(out, smf_header_size, 4);
+    put_big(out, kSmfHeaderSize, 4);
     put_big(out, static_cast<std::uint32_t>(header.format), 2);
     put_big(out, static_cast<std::uint32_t>(header.tracks), 2);
     put_big(out, static_cast<std::uint32_t>(header.division), 2);

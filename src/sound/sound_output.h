@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -14,7 +15,9 @@ struct WaveSound {
   std::vector<float> samples;
 
   double duration_ms() const {
-    return samples.empty() ? 0.0 : 1000.0 * double(samples.size() / channels) / rate;
+    if (samples.empty()) return 0.0;
+    const std::size_t whole_frames = samples.size() / channels;  // a cut last frame does not sound
+    return 1000.0 * double(whole_frames) / rate;
   }
 };
 

@@ -17,7 +17,7 @@
 namespace tw {
 namespace {
 namespace fs = std::filesystem;
-constexpr TextView application = U"Tallowind", title = U"月下の旅人", none = U"(none)";
+constexpr TextView kApplication = U"Tallowind", kTitle = U"月下の旅人", kNone = U"(none)";
 
 // The 28 values of a saved game, all the same so that a record mixed from two writes shows.
 std::vector<std::pair<Text, Text>> record(const std::string& value) {
@@ -26,9 +26,10 @@ std::vector<std::pair<Text, Text>> record(const std::string& value) {
   return values;
 }
 template <class Store>
-std::vector<Text> read_record(Store&& store, TextView section = title) {
+std::vector<Text> read_record(Store&& store, TextView section = kTitle) {
   std::vector<Text> values;
-  for (const auto& [key, unused] : record("")) values.push_back(store.read(application, section, key, none));
+  for (const auto& [key, unused] : record(""))
+    values.push_back(store.read(kApplication, section, key, kNone));
   return values;
 }
 std::vector<Text> uniform(TextView value) { return std::vector<Text>(28, Text(value)); }
@@ -37,7 +38,7 @@ std::vector<Text> uniform(TextView value) { return std::vector<Text>(28, Text(va
 void keep_saving(const fs::path& file, int from, int count, useconds_t pause_us = 0, int saved_fd = -1) {
   SqliteStore store(file);
   for (int n = from; n < from + count; ++n) {
-    store.write_all(application, title, record(std::to_string(n)));
+    store.write_all(kApplication, kTitle, record(std::to_string(n)));
     if (n == from && saved_fd >= 0 && write(saved_fd, "s", 1) != 1) _exit(2);
     if (pause_us > 0) usleep(pause_us);
   }
@@ -87,35 +88,35 @@ class SqliteStoreTest : public testing::Test {
 };
 
 TEST_F(SqliteStoreTest, RoundTripsKeepsRecordsApartAndFallsBack) {
-  EXPECT_EQ(read_record(SqliteStore(file)), uniform(none));
+  EXPECT_EQ(read_record(SqliteStore(file)), uniform(kNone));
   EXPECT_FALSE(fs::exists(file.parent_path())) << "reading created the store";
   auto values = record("");
   const Text samples[] = {U"-32768", U"", U"立ち絵", U"0", U"a b\nc", U"32767", U"１２３"};
   for (size_t i = 0; i < values.size(); ++i) values[i].second = samples[i % 7] + values[i].first;
   SqliteStore store(file);
-  store.write_all(application, U"", record("1"));
-  store.write_all(U"Tallowind2", title, record("3"));
-  store.write_all(application, title, values);
+  store.write_all(kApplication, U"", record("1"));
+  store.write_all(U"Tallowind2", kTitle, record("3"));
+  store.write_all(kApplication, kTitle, values);
   SqliteStore reopened(file);
-  for (const auto& [key, value] : values) EXPECT_EQ(reopened.read(application, title, key, none), value);
+  for (const auto& [key, value] : values) EXPECT_EQ(reopened.read(kApplication, kTitle, key, kNone), value);
   EXPECT_EQ(read_record(reopened, U""), uniform(U"1"));
-  EXPECT_EQ(reopened.read(U"Tallowind2", title, U"Z", none), U"3");
-  EXPECT_EQ(reopened.read(U"Other", title, U"save", none), none);
+  EXPECT_EQ(reopened.read(U"Tallowind2", kTitle, U"Z", kNone), U"3");
+  EXPECT_EQ(reopened.read(U"Other", kTitle, U"save", kNone), kNone);
   std::ofstream(root / "plain") << "a file, not a folder";
   SqliteStore blocked(root / "plain" / "saves.sqlite3");
-  EXPECT_EQ(blocked.read(application, title, U"save", none), none);
-  EXPECT_THROW(blocked.write_all(application, title, record("1")), Failure);
+  EXPECT_EQ(blocked.read(kApplication, kTitle, U"save", kNone), kNone);
+  EXPECT_THROW(blocked.write_all(kApplication, kTitle, record("1")), Failure);
 }
 
 TEST_F(SqliteStoreTest, AWriteThatFailsHalfwayOrOnAFullDiskLeavesTheOldRecordWhole) {
-  SqliteStore(file).write_all(application, title, record("1"));
+  SqliteStore(file).write_all(kApplication, kTitle, record("1"));
   // RLIMIT_FSIZE stops root too: no room for the journal, then none for the database to grow.
   for (const rlim_t limit : {rlim_t{1000}, rlim_t{fs::file_size(file) + 10000}}) {
     const pid_t child = start_child([&] {
       signal(SIGXFSZ, SIG_IGN);
       const rlimit room{limit, limit};
       setrlimit(RLIMIT_FSIZE, &room);
-      SqliteStore(file).write_all(application, title, record(std::string(5000, '2')));
+      SqliteStore(file).write_all(kApplication, kTitle, record(std::string(5000, '2')));
     });
     EXPECT_EQ(exit_code_of(child), 1) << "limit " << limit;
     EXPECT_EQ(read_record(SqliteStore(file)), uniform(U"1")) << "limit " << limit;
@@ -124,19 +125,19 @@ TEST_F(SqliteStoreTest, AWriteThatFailsHalfwayOrOnAFullDiskLeavesTheOldRecordWho
   SqliteStore store(file);
   // The 17th of the 28 writes meets a real SQLite error, as an update and as an insert.
   run_sql(file, "CREATE TRIGGER t INSERT ON settings WHEN NEW.key='O' BEGIN SELECT RAISE(ABORT,'no O'); END");
-  for (const TextView section : {title, TextView(U"新しい題")})
-    EXPECT_EQ(failure_of([&] { store.write_all(application, section, record("2")); }),
+  for (const TextView section : {kTitle, TextView(U"新しい題")})
+    EXPECT_EQ(failure_of([&] { store.write_all(kApplication, section, record("2")); }),
               "セーブデータを書き込めません: " + file.string() + " (no O)");
   EXPECT_EQ(read_record(store), uniform(U"1"));
-  EXPECT_EQ(read_record(store, U"新しい題"), uniform(none));
+  EXPECT_EQ(read_record(store, U"新しい題"), uniform(kNone));
   // Nothing was left open: the next write goes through.
   run_sql(file, "DROP TRIGGER t");
-  store.write_all(application, U"新しい題", record("4"));
+  store.write_all(kApplication, U"新しい題", record("4"));
   EXPECT_EQ(read_record(store, U"新しい題"), uniform(U"4"));
 }
 
 TEST_F(SqliteStoreTest, ADamagedFileFailsEveryOperationAndKeepsItsBytes) {
-  SqliteStore(file).write_all(application, title, record("1"));
+  SqliteStore(file).write_all(kApplication, kTitle, record("1"));
   const std::string database = bytes_of(file);
   ASSERT_EQ(database.size(), 8192u) << "the cases below assume a schema page and a table page";
   const std::string garbage(4096, '\xA5');
@@ -149,8 +150,8 @@ TEST_F(SqliteStoreTest, ADamagedFileFailsEveryOperationAndKeepsItsBytes) {
     std::ofstream(file, std::ios::binary) << bytes;
     SqliteStore store(file);
     // Writing first: a connection it kept would turn the read's failure into a later one.
-    EXPECT_THROW(store.write_all(application, title, record("2")), Failure) << name;
-    EXPECT_EQ(failure_of([&] { store.read(application, title, U"A", none); }).find(opening), 0u) << name;
+    EXPECT_THROW(store.write_all(kApplication, kTitle, record("2")), Failure) << name;
+    EXPECT_EQ(failure_of([&] { store.read(kApplication, kTitle, U"A", kNone); }).find(opening), 0u) << name;
     EXPECT_TRUE(bytes_of(file) == bytes) << name << ": the file was changed";
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1) << name << ": files beside";
   }
@@ -166,7 +167,7 @@ TEST_F(SqliteStoreTest, TwoGamesSavingAtOnceLeaveOneWholeRecordAndNeverTurnARead
   int statuses[2] = {};
   for (const int game : {0, 1}) {
     while (waitpid(games[game], &statuses[game], WNOHANG) == 0) {
-      EXPECT_NO_THROW(reader.read(application, title, U"save", none));
+      EXPECT_NO_THROW(reader.read(kApplication, kTitle, U"save", kNone));
       usleep(5000);
     }
   }
@@ -176,7 +177,7 @@ TEST_F(SqliteStoreTest, TwoGamesSavingAtOnceLeaveOneWholeRecordAndNeverTurnARead
 }
 
 TEST_F(SqliteStoreTest, AWriterKilledAtAnyMomentLeavesAWholeRecord) {
-  SqliteStore(file).write_all(application, title, record("0"));
+  SqliteStore(file).write_all(kApplication, kTitle, record("0"));
   int serial = 0, journals_left = 0;
   for (int round = 0; round < 20; ++round) {
     // However slow the machine, the writer has finished a save before the

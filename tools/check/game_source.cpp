@@ -104,18 +104,18 @@ SceneSource read_packed_scene(int number, const std::string& bytes, const std::v
 
 // N of a file named "sceneN.gst" in any letter case, or 0.
 long scene_file_number(const std::string& name) {
-  constexpr std::string_view prefix = "scene";
-  constexpr std::string_view suffix = ".gst";
-  if (name.size() <= prefix.size() + suffix.size() || name.size() > prefix.size() + suffix.size() + 5)
+  constexpr std::string_view kPrefix = "scene";
+  constexpr std::string_view kSuffix = ".gst";
+  if (name.size() <= kPrefix.size() + kSuffix.size() || name.size() > kPrefix.size() + kSuffix.size() + 5)
     return 0;
   const auto same = [](std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == y; });
   };
   const std::string_view text = name;
-  const std::string_view digits = text.substr(prefix.size(), text.size() - prefix.size() - suffix.size());
-  if (!same(text.substr(0, prefix.size()), prefix) ||
-      !same(text.substr(text.size() - suffix.size()), suffix) ||
+  const std::string_view digits = text.substr(kPrefix.size(), text.size() - kPrefix.size() - kSuffix.size());
+  if (!same(text.substr(0, kPrefix.size()), kPrefix) ||
+      !same(text.substr(text.size() - kSuffix.size()), kSuffix) ||
       !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return 0;
   }

@@ -28,7 +28,7 @@ bool reads_back(const SDL_Surface& shown, const Image& image, int factor) {
 }  // namespace
 
 Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor) {
-  constexpr Pixel shown_bits = 0x00FFFFFF;
+  constexpr Pixel kShownBits = 0x00FFFFFF;
   int top = image.height;
   int bottom = -1;
   int left = image.width;
@@ -39,7 +39,7 @@ Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor) {
                                                          static_cast<std::size_t>(y) * factor * shown.pitch);
     // Blits copy whole words, so an unchanged row is equal to the byte.
     if (factor == 1 && std::memcmp(new_row, old_row, image.width * sizeof(Pixel)) == 0) continue;
-    const auto same = [&](int x) { return ((new_row[x] ^ old_row[x * factor]) & shown_bits) == 0; };
+    const auto same = [&](int x) { return ((new_row[x] ^ old_row[x * factor]) & kShownBits) == 0; };
     int first = 0;
     while (first < image.width && same(first)) ++first;
     if (first == image.width) continue;

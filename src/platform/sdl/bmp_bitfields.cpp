@@ -10,12 +10,12 @@
 namespace tw {
 namespace {
 
-constexpr std::size_t info_offset = 14;
-constexpr std::size_t masks_offset = 54;  // after a 40-byte header, or inside a longer one
-constexpr std::uint32_t bi_bitfields = 3;
-constexpr std::uint32_t bi_alphabitfields = 6;
+constexpr std::size_t kInfoOffset = 14;
+constexpr std::size_t kMasksOffset = 54;  // after a 40-byte header, or inside a longer one
+constexpr std::uint32_t kBiBitfields = 3;
+constexpr std::uint32_t kBiAlphabitfields = 6;
 // Windows headers only: OS/2 2.x headers give compression 3 another meaning.
-constexpr std::array windows_info_sizes{40u, 52u, 56u, 108u, 124u};
+constexpr std::array kWindowsInfoSizes{40u, 52u, 56u, 108u, 124u};
 
 std::uint32_t little(std::span<const unsigned char> bytes, std::size_t at, int count) {
   std::uint32_t value = 0;
@@ -34,18 +34,17 @@ std::uint32_t scaled(std::uint32_t value, std::uint32_t mask) {
 }  // namespace
 
 std::optional<Image> decode_bmp_bitfields(std::span<const unsigned char> file) {
-  if (file.size() < masks_offset + 12) return std::nullopt;
-  const std::uint32_t info_size = little(file, info_offset, 4);
+  if (file.size() < kMasksOffset + 12) return std::nullopt;
+  const std::uint32_t info_size = little(file, kInfoOffset, 4);
   const long long width = static_cast<std::int32_t>(little(file, 18, 4));
   const long long signed_height = static_cast<std::int32_t>(little(file, 22, 4));
   const std::uint32_t bits = little(file, 28, 2);
   const std::uint32_t compression = little(file, 30, 4);
   const long long height = signed_height < 0 ? -signed_height : signed_height;
-  if (std::find(windows_info_sizes.begin(), windows_info_sizes.end(), info_size) ==
-          windows_info_sizes.end() ||
-      (bits != 16 && bits != 32) || (compression != bi_bitfields && compression != bi_alphabitfields) ||
-      width < 1 || height < 1 || width > max_picture_side || height > max_picture_side ||
-      static_cast<std::size_t>(width * height) * sizeof(Pixel) > max_picture_bytes) {
+  if (std::find(kWindowsInfoSizes.begin(), kWindowsInfoSizes.end(), info_size) == kWindowsInfoSizes.end() ||
+      (bits != 16 && bits != 32) || (compression != kBiBitfields && compression != kBiAlphabitfields) ||
+      width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide ||
+      static_cast<std::size_t>(width * height) * sizeof(Pixel) > kMaxPictureBytes) {
     return std::nullopt;
   }
   const std::size_t bytes_per_pixel = bits / 8;
@@ -54,9 +53,9 @@ std::optional<Image> decode_bmp_bitfields(std::span<const unsigned char> file) {
   if (data > file.size() || stride * static_cast<std::size_t>(height) > file.size() - data)
     return std::nullopt;
 
-  const std::uint32_t red = little(file, masks_offset, 4);
-  const std::uint32_t green = little(file, masks_offset + 4, 4);
-  const std::uint32_t blue = little(file, masks_offset + 8, 4);
+  const std::uint32_t red = little(file, kMasksOffset, 4);
+  const std::uint32_t green = little(file, kMasksOffset + 4, 4);
+  const std::uint32_t blue = little(file, kMasksOffset + 8, 4);
   Image image(static_cast<int>(width), static_cast<int>(height));
   for (int y = 0; y < image.height; ++y) {
     const int row = signed_height < 0 ? y : image.height - 1 - y;  // bottom-up unless the height is negative

@@ -23,10 +23,10 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-constexpr int needed_codecs = IMG_INIT_PNG | IMG_INIT_JPG;
+constexpr int kNeededCodecs = IMG_INIT_PNG | IMG_INIT_JPG;
 // Room for the headers and palette of the largest uncompressed picture.
-constexpr std::uintmax_t max_file_bytes = max_picture_bytes + (std::uintmax_t{1} << 20);
-constexpr Pixel rgb_mask = 0x00FFFFFF;
+constexpr std::uintmax_t kMaxFileBytes = kMaxPictureBytes + (std::uintmax_t{1} << 20);
+constexpr Pixel kRgbMask = 0x00FFFFFF;
 
 enum class Format { bmp, png, jpeg, gif };
 
@@ -124,8 +124,8 @@ std::optional<Header> jpeg_header(const Bytes& bytes) {
 }
 
 bool acceptable_size(long long width, long long height) {
-  return width >= 1 && height >= 1 && width <= max_picture_side && height <= max_picture_side &&
-         static_cast<std::size_t>(width * height) * sizeof(Pixel) <= max_picture_bytes;
+  return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+         static_cast<std::size_t>(width * height) * sizeof(Pixel) <= kMaxPictureBytes;
 }
 
 Header read_header(const Bytes& bytes, const std::filesystem::path& file) {
@@ -154,7 +154,7 @@ Bytes read_file(const std::filesystem::path& file) {
   if (!std::filesystem::is_regular_file(file, error)) fail_load(file, "ファイルがありません");
   const std::uintmax_t size = std::filesystem::file_size(file, error);
   if (error) fail_load(file, error.message());
-  if (size > max_file_bytes) fail_load(file, "ファイルが大きすぎます");
+  if (size > kMaxFileBytes) fail_load(file, "ファイルが大きすぎます");
   Bytes bytes(static_cast<std::size_t>(size));
   std::ifstream in(file, std::ios::binary);
   if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
@@ -180,7 +180,7 @@ SDL_Surface* decode(Format format, SDL_RWops* rw) {
 }  // namespace
 
 SdlPictures::SdlPictures() {
-  if ((IMG_Init(needed_codecs) & needed_codecs) != needed_codecs) {
+  if ((IMG_Init(kNeededCodecs) & kNeededCodecs) != kNeededCodecs) {
     const std::string reason = IMG_GetError();
     IMG_Quit();
     throw Failure("PNG・JPEG の読み書きを準備できません: " + reason);
@@ -218,7 +218,7 @@ Image SdlPictures::load(const std::filesystem::path& file) {
       SDL_BlitSurface(decoded.get(), nullptr, into.get(), nullptr) != 0) {
     fail_load(file, SDL_GetError());
   }
-  for (Pixel& pixel : image.pixels) pixel &= rgb_mask;
+  for (Pixel& pixel : image.pixels) pixel &= kRgbMask;
   return image;
 }
 

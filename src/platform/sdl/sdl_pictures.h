@@ -10,8 +10,8 @@ namespace tw {
 // The largest picture load accepts. The header's size is checked before any
 // decoder sees the file, so a damaged or hostile header cannot make it
 // allocate gigabytes.
-inline constexpr int max_picture_side = 16384;
-inline constexpr std::size_t max_picture_bytes = std::size_t{256} << 20;
+inline constexpr int kMaxPictureSide = 16384;
+inline constexpr std::size_t kMaxPictureBytes = std::size_t{256} << 20;
 
 // Pictures through SDL2_image. Only BMP, PNG, JPEG and GIF are read: the
 // formats the games ship, and no other decoder of the library is exposed to

@@ -16,7 +16,7 @@ namespace {
 
 // The mixer plays mono and stereo; files with more channels are folded
 // down to stereo by SDL rather than refused.
-constexpr int max_wave_channels = 2;
+constexpr int kMaxWaveChannels = 2;
 
 }  // namespace
 
@@ -34,7 +34,7 @@ std::shared_ptr<const WaveSound> read_wave_file(const std::filesystem::path& fil
   const SdlWavBuffer loaded(raw);
   if (layout.channels < 1 || layout.freq < 1) fail_wave_read(file, "形式が扱えません");
 
-  const int channels = std::min<int>(layout.channels, max_wave_channels);
+  const int channels = std::min<int>(layout.channels, kMaxWaveChannels);
   SDL_AudioCVT cvt;
   const int built = SDL_BuildAudioCVT(&cvt, layout.format, layout.channels, layout.freq, AUDIO_F32SYS,
                                       static_cast<Uint8>(channels), layout.freq);

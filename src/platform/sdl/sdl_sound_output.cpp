@@ -29,13 +29,13 @@ namespace fs = std::filesystem;
 
 // About 23 ms at 44100 Hz: short enough that a started sound is heard at
 // once, long enough for a slow machine to keep up.
-constexpr Uint16 device_buffer_frames = 1024;
+constexpr Uint16 kDeviceBufferFrames = 1024;
 // Cut notes fade within milliseconds and the effects fall below -100 dB
 // within a quarter second; after that an idle synth is not worth its time.
-constexpr long synth_tail_frames = sound_output_rate / 4;
-constexpr char soundfont_list_separator = ':';
-constexpr const char* soundfont_list_variable = "SDL_SOUNDFONTS";
-constexpr TextView game_midi_folder = folder_path(kMidiFolder);
+constexpr long kSynthTailFrames = kSoundOutputRate / 4;
+constexpr char kSoundfontListSeparator = ':';
+constexpr const char* kSoundfontListVariable = "SDL_SOUNDFONTS";
+constexpr TextView kGameMidiFolder = folder_path(kMidiFolder);
 
 // Called only once FluidSynth is loaded: every use follows a synth or
 // settings object made through it.
@@ -75,7 +75,7 @@ bool is_soundfont_name(const fs::path& file) {
 
 std::vector<fs::path> game_soundfonts(const fs::path& game_folder) {
   std::vector<fs::path> found;
-  const std::optional<fs::path> folder = GameFolder(game_folder).resolve(game_midi_folder);
+  const std::optional<fs::path> folder = GameFolder(game_folder).resolve(kGameMidiFolder);
   if (!folder) return found;
   std::error_code error;
   for (fs::directory_iterator it(*folder, error), end; !error && it != end; it.increment(error)) {
@@ -87,12 +87,12 @@ std::vector<fs::path> game_soundfonts(const fs::path& game_folder) {
 
 std::vector<fs::path> listed_soundfonts() {
   std::vector<fs::path> found;
-  const char* list = std::getenv(soundfont_list_variable);
+  const char* list = std::getenv(kSoundfontListVariable);
   if (!list) return found;
   const std::string_view text(list);
   std::size_t start = 0;
   while (start <= text.size()) {
-    std::size_t end = text.find(soundfont_list_separator, start);
+    std::size_t end = text.find(kSoundfontListSeparator, start);
     if (end == std::string_view::npos) end = text.size();
     if (end > start) found.emplace_back(text.substr(start, end - start));
     start = end + 1;
@@ -166,7 +166,7 @@ void add_voice(Voice& voice, float* out, int frames) {
   const WaveSound& wave = *voice.wave;
   const auto channels = static_cast<std::size_t>(wave.channels);
   const std::size_t length = wave.samples.size() / channels;
-  const double step = static_cast<double>(wave.rate) / sound_output_rate;
+  const double step = static_cast<double>(wave.rate) / kSoundOutputRate;
   for (int i = 0; i < frames; ++i, ++voice.played) {
     const double position = static_cast<double>(voice.played) * step;
     const auto index = static_cast<std::size_t>(position);
@@ -231,7 +231,7 @@ void SdlSoundOutput::Mixer::load_synth(const fs::path& game_folder,
       quiet_fluidsynth_log();
       settings.reset(fluid().new_fluid_settings());
       if (!settings) return;
-      fluid().fluid_settings_setnum(settings.get(), "synth.sample-rate", sound_output_rate);
+      fluid().fluid_settings_setnum(settings.get(), "synth.sample-rate", kSoundOutputRate);
       // The song advances with the samples we render: no timer thread.
       fluid().fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
       // Pinning the samples in RAM needs a privilege a game does not have.
@@ -261,10 +261,10 @@ void SdlSoundOutput::Mixer::open_device() {
   audio.emplace();
   if (!audio->ready()) return;
   SDL_AudioSpec wanted{};
-  wanted.freq = sound_output_rate;
+  wanted.freq = kSoundOutputRate;
   wanted.format = AUDIO_F32SYS;
-  wanted.channels = sound_output_channels;
-  wanted.samples = device_buffer_frames;
+  wanted.channels = kSoundOutputChannels;
+  wanted.samples = kDeviceBufferFrames;
   wanted.callback = audio_callback;
   wanted.userdata = this;
   // No changes allowed: SDL converts our mix to what the hardware takes.
@@ -291,16 +291,16 @@ void SdlSoundOutput::Mixer::cut_song() {
   // it came after the cut.
   fluid().fluid_synth_system_reset(synth.get());
   fluid().fluid_synth_all_sounds_off(synth.get(), -1);
-  synth_tail = synth_tail_frames;
+  synth_tail = kSynthTailFrames;
   midi_channel.clear();
 }
 
 void SdlSoundOutput::Mixer::mix(float* out, int frames) {
   if (frames <= 0) return;
-  const std::size_t count = static_cast<std::size_t>(frames) * sound_output_channels;
+  const std::size_t count = static_cast<std::size_t>(frames) * kSoundOutputChannels;
   if (player || synth_tail > 0) {
-    fluid().fluid_synth_write_float(synth.get(), frames, out, 0, sound_output_channels, out, 1,
-                                    sound_output_channels);
+    fluid().fluid_synth_write_float(synth.get(), frames, out, 0, kSoundOutputChannels, out, 1,
+                                    kSoundOutputChannels);
     if (!player) synth_tail -= frames;
   } else {
     std::fill_n(out, count, 0.0f);
@@ -312,8 +312,8 @@ void SdlSoundOutput::Mixer::mix(float* out, int frames) {
 
 void SdlSoundOutput::Mixer::audio_callback(void* mixer, Uint8* stream, int bytes) {
   // SDL holds the device lock while it calls us.
-  constexpr int frame_bytes = static_cast<int>(sizeof(float)) * sound_output_channels;
-  static_cast<Mixer*>(mixer)->mix(reinterpret_cast<float*>(stream), bytes / frame_bytes);
+  constexpr int kFrameBytes = static_cast<int>(sizeof(float)) * kSoundOutputChannels;
+  static_cast<Mixer*>(mixer)->mix(reinterpret_cast<float*>(stream), bytes / kFrameBytes);
 }
 
 SdlSoundOutput::SdlSoundOutput(const fs::path& game_folder, SoundOutputSetup setup)

@@ -11,8 +11,8 @@
 namespace tw {
 
 // The mix the output produces; SDL converts it to whatever the device wants.
-inline constexpr int sound_output_rate = 44100;
-inline constexpr int sound_output_channels = 2;
+inline constexpr int kSoundOutputRate = 44100;
+inline constexpr int kSoundOutputChannels = 2;
 
 // Where Debian's General MIDI SoundFont packages put theirs.
 std::vector<std::filesystem::path> default_system_soundfonts();

@@ -31,14 +31,14 @@ struct ConfigDestroy {
 using PatternPtr = std::unique_ptr<FcPattern, PatternDestroy>;
 using ConfigPtr = std::unique_ptr<FcConfig, ConfigDestroy>;
 
-constexpr double points_per_inch = 72.0;
+constexpr double kPointsPerInch = 72.0;
 // Games use a handful of sizes; a runaway script must not keep every one open.
-constexpr std::size_t max_open_fonts = 32;
-constexpr SDL_Color ink{255, 255, 255, 255};
-constexpr TextView standard_face = U"ＭＳ 明朝";
+constexpr std::size_t kMaxOpenFonts = 32;
+constexpr SDL_Color kInk{255, 255, 255, 255};
+constexpr TextView kStandardFace = U"ＭＳ 明朝";
 // A face that lacks any of あ, 明 and ▼ would draw the games' texts as boxes.
-constexpr std::array<FcChar32, 3> japanese_probe{0x3042, 0x660E, 0x25BC};
-constexpr const char* no_japanese_face =
+constexpr std::array<FcChar32, 3> kJapaneseProbe{0x3042, 0x660E, 0x25BC};
+constexpr const char* kNoJapaneseFace =
     "日本語を描けるフォントがありません: fontconfig が あ・明・▼ を含む書体を見つけられません。"
     "IPA 明朝を入れてください (apt install fonts-ipafont-mincho)";
 
@@ -48,15 +48,15 @@ struct FaceAlias {
   TextView name;
   std::array<const char*, 3> families;
 };
-constexpr std::array<const char*, 3> mincho{"IPAMincho", "IPAexMincho", "serif"};
-constexpr std::array<const char*, 3> p_mincho{"IPAPMincho", "IPAexMincho", "serif"};
-constexpr std::array<const char*, 3> gothic{"IPAGothic", "IPAexGothic", "sans-serif"};
-constexpr std::array<const char*, 3> p_gothic{"IPAPGothic", "IPAexGothic", "sans-serif"};
-constexpr std::array face_aliases{
-    FaceAlias{U"ms 明朝", mincho},        FaceAlias{U"ms mincho", mincho},
-    FaceAlias{U"ms p明朝", p_mincho},     FaceAlias{U"ms pmincho", p_mincho},
-    FaceAlias{U"ms ゴシック", gothic},    FaceAlias{U"ms gothic", gothic},
-    FaceAlias{U"ms pゴシック", p_gothic}, FaceAlias{U"ms pgothic", p_gothic},
+constexpr std::array<const char*, 3> kMincho{"IPAMincho", "IPAexMincho", "serif"};
+constexpr std::array<const char*, 3> kPMincho{"IPAPMincho", "IPAexMincho", "serif"};
+constexpr std::array<const char*, 3> kGothic{"IPAGothic", "IPAexGothic", "sans-serif"};
+constexpr std::array<const char*, 3> kPGothic{"IPAPGothic", "IPAexGothic", "sans-serif"};
+constexpr std::array kFaceAliases{
+    FaceAlias{U"ms 明朝", kMincho},       FaceAlias{U"ms mincho", kMincho},
+    FaceAlias{U"ms p明朝", kPMincho},     FaceAlias{U"ms pmincho", kPMincho},
+    FaceAlias{U"ms ゴシック", kGothic},   FaceAlias{U"ms gothic", kGothic},
+    FaceAlias{U"ms pゴシック", kPGothic}, FaceAlias{U"ms pgothic", kPGothic},
 };
 
 // Full-width letters and spaces become ASCII and ASCII lower case: a face
@@ -74,7 +74,7 @@ Text fold_name(TextView face) {
 
 std::vector<std::string> wanted_families(TextView face) {
   const Text folded = fold_name(face);
-  for (const FaceAlias& alias : face_aliases) {
+  for (const FaceAlias& alias : kFaceAliases) {
     if (alias.name == folded) return {alias.families.begin(), alias.families.end()};
   }
   return {to_utf8(face)};
@@ -104,7 +104,7 @@ std::optional<FontFile> match_japanese(FcConfig* config, const std::vector<std::
       FcPatternGetCharSet(match.get(), FC_CHARSET, 0, &charset) != FcResultMatch) {
     return std::nullopt;
   }
-  for (FcChar32 c : japanese_probe) {
+  for (FcChar32 c : kJapaneseProbe) {
     if (!FcCharSetHasChar(charset, c)) return std::nullopt;
   }
   int index = 0;
@@ -159,9 +159,9 @@ struct TtfLibrary {
 }  // namespace
 
 int font_pixels(double points, int pixels_per_inch) {
-  const double pixels = std::round(points * pixels_per_inch / points_per_inch);
+  const double pixels = std::round(points * pixels_per_inch / kPointsPerInch);
   if (!(pixels >= 1)) return 1;  // NaN included
-  return pixels > max_font_pixels ? max_font_pixels : static_cast<int>(pixels);
+  return pixels > kMaxFontPixels ? kMaxFontPixels : static_cast<int>(pixels);
 }
 
 struct TtfFonts::State {
@@ -176,14 +176,14 @@ struct TtfFonts::State {
     if (const auto found = faces.find(Text(face)); found != faces.end()) return found->second;
     std::optional<FontFile> file = match_japanese(config.get(), wanted_families(face));
     if (!file) file = match_japanese(config.get(), {});  // any Japanese face serves
-    if (!file) throw Failure(no_japanese_face);
+    if (!file) throw Failure(kNoJapaneseFace);
     return faces.emplace(Text(face), std::move(*file)).first->second;
   }
 
   TTF_Font* open(const FontFile& file, int pixels, bool bold) {
     auto key = std::tuple(file.path, file.index, pixels, bold);
     if (const auto found = fonts.find(key); found != fonts.end()) return found->second.get();
-    if (fonts.size() >= max_open_fonts) fonts.clear();
+    if (fonts.size() >= kMaxOpenFonts) fonts.clear();
     // At SDL_ttf's default 72 dpi a point is a pixel: the size is the em in pixels.
     TtfFont font(TTF_OpenFontIndex(file.path.c_str(), pixels, file.index));
     if (!font) throw Failure("フォントを開けません: " + file.path + " (" + TTF_GetError() + ")");
@@ -193,11 +193,11 @@ struct TtfFonts::State {
   }
 };
 
-TtfFonts::TtfFonts() : state_(std::make_unique<State>(machine_config())) { state_->resolve(standard_face); }
+TtfFonts::TtfFonts() : state_(std::make_unique<State>(machine_config())) { state_->resolve(kStandardFace); }
 
 TtfFonts::TtfFonts(const std::filesystem::path& fontconfig_file)
     : state_(std::make_unique<State>(file_config(fontconfig_file))) {
-  state_->resolve(standard_face);
+  state_->resolve(kStandardFace);
 }
 
 TtfFonts::~TtfFonts() = default;
@@ -207,7 +207,7 @@ Coverage TtfFonts::render(const FontSpec& font, TextView text, int pixels_per_in
   TTF_Font* ttf =
       state_->open(state_->resolve(font.face), font_pixels(font.points, pixels_per_inch), font.bold);
   const std::string utf8 = to_utf8(text);
-  const SdlSurface line(TTF_RenderUTF8_Blended(ttf, utf8.c_str(), ink));
+  const SdlSurface line(TTF_RenderUTF8_Blended(ttf, utf8.c_str(), kInk));
   if (!line) {
     int width = 0;
     int height = 0;

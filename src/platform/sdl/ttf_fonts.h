@@ -9,7 +9,7 @@ namespace tw {
 
 // The pixel height of a font's em: points at pixels_per_inch, rounded to the
 // nearest pixel and kept within 1..max_font_pixels.
-inline constexpr int max_font_pixels = 2048;
+inline constexpr int kMaxFontPixels = 2048;
 int font_pixels(double points, int pixels_per_inch);
 
 // Label texts through SDL2_ttf, the faces found through fontconfig. "ＭＳ 明朝"

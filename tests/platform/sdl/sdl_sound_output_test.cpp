@@ -22,8 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 fs::path midi(const std::string& name) { return test::third_party("midi/" + name); }
-const fs::path system_soundfont = "/usr/share/sounds/sf2/default-GM.sf2";
-const SoundOutputSetup no_device{.open_device = false};
+const fs::path kSystemSoundfont = "/usr/share/sounds/sf2/default-GM.sf2";
+const SoundOutputSetup kNoDevice{.open_device = false};
 auto song(const fs::path& file) {
   const std::string read = test::read_bytes(file);
   return std::make_shared<std::vector<unsigned char>>(read.begin(), read.end());
@@ -37,10 +37,10 @@ std::shared_ptr<const WaveSound> wave(int rate, int channels, std::vector<float>
 }
 // In whole 64-frame blocks of FluidSynth, where songs start, and in pieces that are not.
 std::vector<float> render(SdlSoundOutput& out, double seconds) {
-  const int frames = (static_cast<int>(seconds * sound_output_rate) + 63) / 64 * 64, piece = 1000;
-  std::vector<float> mix(frames * sound_output_channels, 2.0f);
+  const int frames = (static_cast<int>(seconds * kSoundOutputRate) + 63) / 64 * 64, piece = 1000;
+  std::vector<float> mix(frames * kSoundOutputChannels, 2.0f);
   for (int at = 0; at < frames; at += piece)
-    out.render(&mix[at * sound_output_channels], std::min(piece, frames - at));
+    out.render(&mix[at * kSoundOutputChannels], std::min(piece, frames - at));
   return mix;
 }
 double rms(std::span<const float> samples, std::span<const float> minus = {}) {
@@ -70,7 +70,7 @@ class SdlSoundOutputTest : public testing::Test {
 TEST_F(SdlSoundOutputTest, SongsAreHeardThroughTheSystemSoundFontUnlessBroken) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   SdlSoundOutput out(game);  // whose device takes its share of the mix, and which closes while it plays
-  ASSERT_TRUE(out.soundfont() == system_soundfont && out.has_device())
+  ASSERT_TRUE(out.soundfont() == kSystemSoundfont && out.has_device())
       << "scripts/setup installs timgm6mb-soundfont";
   out.play_midi("midi", nullptr);
   // Broken files first, silent but for an idle synth's effects; then files FluidSynth would refuse but we
@@ -94,9 +94,9 @@ TEST_F(SdlSoundOutputTest, WithoutSoundFontOrDeviceWavesAreResampledAndMixedWith
   SdlSoundOutput out(game, {.system_soundfonts = {game / "default-GM.sf2"}});
   EXPECT_FALSE(out.soundfont() || out.has_device());
   out.play_midi("midi", scale());
-  out.play_wave("wav", wave(sound_output_rate / 4, 1, {0.0f, 0.4f, 0.8f}));
-  out.play_wave("click", wave(sound_output_rate, 2, {0.5f, -0.5f}, 20));
-  for (const auto& [channel, pop] : {std::pair{"pop", wave(sound_output_rate, 1, {1.0f}, 100)},
+  out.play_wave("wav", wave(kSoundOutputRate / 4, 1, {0.0f, 0.4f, 0.8f}));
+  out.play_wave("click", wave(kSoundOutputRate, 2, {0.5f, -0.5f}, 20));
+  for (const auto& [channel, pop] : {std::pair{"pop", wave(kSoundOutputRate, 1, {1.0f}, 100)},
                                      {"pop", nullptr},
                                      {"rate", wave(0, 1, {0.5f})},
                                      {"channels", wave(44100, 0, {0.5f})}})
@@ -111,7 +111,7 @@ TEST_F(SdlSoundOutputTest, WithoutSoundFontOrDeviceWavesAreResampledAndMixedWith
 }
 
 TEST_F(SdlSoundOutputTest, AWaveStartedDuringMusicAddsToIt) {
-  SdlSoundOutput music(game, no_device), both(game, no_device);
+  SdlSoundOutput music(game, kNoDevice), both(game, kNoDevice);
   for (SdlSoundOutput* out : {&music, &both}) out->play_midi("midi", song(midi("planetblupi/music000.mid")));
   const std::vector<float> before = render(music, 1.0);
   EXPECT_TRUE(rms(before) > 0.005 && before == render(both, 1.0));  // a real piece, clearly heard
@@ -124,16 +124,16 @@ TEST_F(SdlSoundOutputTest, AWaveStartedDuringMusicAddsToIt) {
 }
 
 TEST_F(SdlSoundOutputTest, StopSilencesAndPlayingAgainRestartsOneSongAtATime) {
-  SdlSoundOutput out(game, no_device);
+  SdlSoundOutput out(game, kNoDevice);
   out.play_midi("midi", scale());
   const std::vector<float> start = render(out, 1.5);
   out.play_midi("bgm",
                 scale());  // from the start, replacing that of "midi"; traces of it stay, about -30 dB
   out.stop("midi");
   EXPECT_LT(rms(render(out, 1.5), start), rms(start) / 10);
-  out.play_wave("wav", wave(sound_output_rate, 1, {0.125f}, sound_output_rate));
+  out.play_wave("wav", wave(kSoundOutputRate, 1, {0.125f}, kSoundOutputRate));
   out.stop("bgm");
-  EXPECT_LT(peak(render(out, 0.25), 0.125f, 2 * sound_output_rate / 100), 1e-3);  // cut within 10 ms
+  EXPECT_LT(peak(render(out, 0.25), 0.125f, 2 * kSoundOutputRate / 100), 1e-3);  // cut within 10 ms
   EXPECT_EQ(peak(render(out, 0.25), 0.125f), 0.0f);
   out.play_midi("wav", scale());  // replaces the sound on that channel
   EXPECT_LT(rms(render(out, 1.5), start), rms(start) / 10);
@@ -145,7 +145,7 @@ TEST_F(SdlSoundOutputTest, StopSilencesAndPlayingAgainRestartsOneSongAtATime) {
 }
 
 TEST_F(SdlSoundOutputTest, SoundFontsOfTheGameInSortedOrderThenThoseListedThenTheSystems) {
-  const fs::path font = fs::canonical(system_soundfont), own = game / "MIDI";  // any case, as on Windows
+  const fs::path font = fs::canonical(kSystemSoundfont), own = game / "MIDI";  // any case, as on Windows
   const fs::path listed = game / "A-listed.sf2",
                  system = game / "0-system.sf2";  // not sorted with the others
   fs::create_directories(own);

@@ -28,7 +28,7 @@ Coverage render(TtfFonts& fonts, const char32_t* face, const char32_t* text, boo
 
 TEST(FontPixelsTest, RoundsPointsAtTheScreenDensityWithinLimits) {
   const double cases[][3] = {
-      {15.75, 96, 21}, {10.5, 120, 18}, {0, 96, 1}, {NAN, 96, 1}, {1e9, 96, max_font_pixels}};
+      {15.75, 96, 21}, {10.5, 120, 18}, {0, 96, 1}, {NAN, 96, 1}, {1e9, 96, kMaxFontPixels}};
   for (const auto& [points, ppi, pixels] : cases) EXPECT_EQ(font_pixels(points, int(ppi)), pixels) << points;
 }
 
