@@ -38,7 +38,7 @@ class SoundGame : public ::testing::Test {
   TestGame game;
 };
 
-TEST_F(SoundGame, StartsTheMusicAndSchedulesTheEffectAtThePresentation) {
+TEST_F(SoundGame, StartsTheMusicAtThePresentationAndTheEffectOneSecondLaterOnlyOnce) {
   write(U"scale.mid", U"tock.wav");
   Engine engine(game);
   engine.start();
@@ -51,14 +51,7 @@ TEST_F(SoundGame, StartsTheMusicAndSchedulesTheEffectAtThePresentation) {
   EXPECT_EQ(engine.form().Midi_Name, U"scale.mid");
   EXPECT_EQ(engine.form().Wav_Request, -1);
   EXPECT_EQ(engine.form().Timer2.Interval, 1000);
-}
-
-TEST_F(SoundGame, PlaysTheEffectOneSecondLaterAndOnlyOnce) {
-  write(U"", U"tock.wav");
-  Engine engine(game);
-  engine.start();
-  EXPECT_EQ(engine.trace(), mci(0, "close wav", 263)) << "an empty music name equals the empty one playing";
-  engine.session().run(WaitCommand{3000});
+  engine.wait(3000);
   const std::string trace = engine.trace();
   const std::string effect = mci(1000, "close wav", 263) +
                              mci(1000, "open \"" + path("\\wave\\tock.wav") + "\"  alias wav", 0) +
@@ -82,29 +75,32 @@ TEST_F(SoundGame, ASecondPresentationWithinTheSecondTakesTheEffectsPlace) {
   engine.start().wait(300).click(ControlId::image1).wait(2000);
   const std::string trace = engine.trace();
   EXPECT_EQ(trace.find("none.wav"), std::string::npos) << "the first record's effect never plays";
+  EXPECT_EQ(trace.find("close midi"), std::string::npos)
+      << "an empty music name equals the empty one playing";
   EXPECT_NE(trace.find(mci(1300, "open \"" + path("\\wave\\tock.wav") + "\"  alias wav", 0)),
             std::string::npos)
       << trace;
 }
 
-TEST_F(SoundGame, RepeatsTheSongOnTheFirstTickAtItsEnd) {
+TEST_F(SoundGame, RepeatsTheSongOnTheFirstTickAtItsEndAndClosesEveryChannelWhenTheWindowCloses) {
   write(U"scale.mid", U"");
   Engine engine(game);
-  engine.start();
-  engine.session().run(WaitCommand{4600});
+  engine.start().wait(4600).session().run(CloseCommand{});
   const std::string trace = engine.trace();
   EXPECT_NE(trace.find(mci(3500, "status midi position", 0, "28")), std::string::npos) << trace;
   EXPECT_NE(trace.find(mci(4000, "status midi position", 0, "32") + mci(4000, "close midi", 0)),
             std::string::npos);
   EXPECT_NE(trace.find(mci(4500, "status midi position", 0, "4")), std::string::npos)
       << "the song started again at 4000";
+  EXPECT_TRUE(trace.ends_with(mci(4600, "close midi", 0) + mci(4600, "close wav", 263) +
+                              mci(4600, "close Click", 263) + "{\"t\":4600,\"end\":\"closed\"}\n"));
 }
 
 TEST_F(SoundGame, AMissingSongStopsNothingAndIsNeverRepeated) {
   write(U"none.mid", U"");
   Engine engine(game);
   engine.start();
-  engine.session().run(WaitCommand{1000});
+  engine.wait(1000);
   const std::string trace = engine.trace();
   EXPECT_NE(trace.find(mci(0, "status midi length", 263)), std::string::npos) << trace;
   EXPECT_EQ(engine.form().Midi_Length, 0);
@@ -132,26 +128,14 @@ TEST_F(SoundGame, BlinksTheMarkOffButNotOnWhileTheTextIsRevealed) {
   Engine engine(game);
   Form1& form = engine.start().form();
   EXPECT_EQ(form.Message[4].Caption, U"▼");
-  engine.session().run(WaitCommand{500});
+  engine.wait(500);
   EXPECT_EQ(form.Message[4].Caption, U"");
   form.Text_Running = -1;
-  engine.session().run(WaitCommand{500});
+  engine.wait(500);
   EXPECT_EQ(form.Message[4].Caption, U"") << "the reveal keeps it off";
   form.Text_Running = 0;
-  engine.session().run(WaitCommand{500});
+  engine.wait(500);
   EXPECT_EQ(form.Message[4].Caption, U"▼");
-}
-
-TEST_F(SoundGame, ClosesEveryChannelWhenTheWindowCloses) {
-  write(U"scale.mid", U"");
-  Engine engine(game);
-  engine.start();
-  engine.session().run(CloseCommand{});
-  const std::string trace = engine.trace();
-  EXPECT_NE(trace.find(mci(0, "close midi", 0) + mci(0, "close wav", 263) + mci(0, "close Click", 263) +
-                       "{\"t\":0,\"end\":\"closed\"}\n"),
-            std::string::npos)
-      << trace;
 }
 
 }  // namespace

@@ -25,14 +25,14 @@ class CountingPictures : public Pictures {
 
 TEST(PictureCache, KeepsAPictureFromItsSecondShowingUntilItsFileChanges) {
   TestGame game;
-  game.write_bmp("a.bmp", solid(8, 8, 0x112233));
+  game.write_bmp("a.bmp", Image(8, 8, 0x112233));
   CountingPictures decoder;
   PictureCache cache(decoder, 2 * 8 * 8 * sizeof(Pixel));  // room for two
   const fs::path a = game.root() / "a.bmp";
   for (int i = 0; i < 4; ++i) EXPECT_EQ(cache.load(a).at(0, 0), 0x112233u);
   EXPECT_EQ(decoder.loads, 2);
 
-  game.write_bmp("a.bmp", solid(9, 7, 0x778899));  // changed on disk: shown anew
+  game.write_bmp("a.bmp", Image(9, 7, 0x778899));  // changed on disk: shown anew
   for (int i = 0; i < 3; ++i) EXPECT_EQ(cache.load(a).at(0, 0), 0x778899u);
   EXPECT_EQ(decoder.loads, 4);
 
@@ -48,7 +48,7 @@ TEST(PictureCache, PicturesShownOnceLeaveTheKeptOnesAloneAndTheBudgetHolds) {
   std::vector<fs::path> files;
   for (int i = 0; i < 50; ++i) {
     const std::string name = "p" + std::to_string(i) + ".bmp";
-    game.write_bmp(name, solid(8, 8, static_cast<Pixel>(i)));
+    game.write_bmp(name, Image(8, 8, static_cast<Pixel>(i)));
     files.push_back(game.root() / name);
   }
   for (const int i : {0, 1, 0, 1}) cache.load(files[i]);
@@ -63,7 +63,7 @@ TEST(PictureCache, PicturesShownOnceLeaveTheKeptOnesAloneAndTheBudgetHolds) {
 
 TEST(PictureCache, APictureReadAheadIsKeptAtOnceAndAFailureWaitsForItsShowing) {
   TestGame game;
-  game.write_bmp("a.bmp", solid(8, 8, 0x112233));
+  game.write_bmp("a.bmp", Image(8, 8, 0x112233));
   game.write_bytes("broken.bmp", "BM");
   CountingPictures decoder;
   PictureCache cache(decoder);

@@ -16,6 +16,12 @@ namespace tw::test {
 
 namespace fs = std::filesystem;
 
+Record record(std::u32string type, std::u32string line) {
+  Record r{.type = std::move(type)};
+  r.lines[0] = std::move(line);
+  return r;
+}
+
 namespace {
 
 std::atomic<int> folder_count{0};
@@ -93,10 +99,10 @@ std::vector<std::u32string> TestGame::settings(
 std::vector<std::u32string> TestGame::scene(const std::vector<std::u32string>& type_lines) {
   std::vector<std::u32string> lines{decimal_text(static_cast<long long>(type_lines.size()) - 1)};
   for (std::size_t i = 0; i < type_lines.size(); ++i) {
-    const std::vector<std::u32string> record{
+    const std::vector<std::u32string> fields{
         U"-- " + decimal_text(static_cast<long long>(i)),        type_lines[i], U"", U"", U"", U"",
         U"メッセージ" + decimal_text(static_cast<long long>(i)), U"",           U"", U"", U""};
-    lines.insert(lines.end(), record.begin(), record.end());
+    lines.insert(lines.end(), fields.begin(), fields.end());
   }
   return lines;
 }
@@ -104,11 +110,17 @@ std::vector<std::u32string> TestGame::scene(const std::vector<std::u32string>& t
 std::vector<std::u32string> TestGame::scene_of(const std::vector<Record>& records) {
   std::vector<std::u32string> lines{decimal_text(static_cast<long long>(records.size()) - 1)};
   for (const Record& r : records) {
-    const std::vector<std::u32string> record{U"",        r.type,     r.image,    r.sub,      r.wav, r.midi,
+    const std::vector<std::u32string> fields{U"",        r.type,     r.image,    r.sub,      r.wav, r.midi,
                                              r.lines[0], r.lines[1], r.lines[2], r.lines[3], U""};
-    lines.insert(lines.end(), record.begin(), record.end());
+    lines.insert(lines.end(), fields.begin(), fields.end());
   }
   return lines;
+}
+
+void TestGame::write_scene(const std::vector<Record>& records,
+                           std::initializer_list<std::pair<int, std::u32string>> changes) {
+  write_lines("scene/main.gst", settings(changes));
+  write_lines("scene/scene1.gst", scene_of(records));
 }
 
 void TestGame::write_normal_game(const std::vector<std::u32string>& settings_lines,
@@ -162,6 +174,18 @@ Engine& Engine::choose(const std::string& item) {
   return *this;
 }
 
+Engine& Engine::begin() { return wait(100).click(ControlId::image1).wait(100); }
+
+Engine& Engine::step() { return click(ControlId::Window).wait(100); }
+
+Engine& Engine::menu(const std::string& item) {
+  return click(ControlId::image1, 0, kRightButton).choose(item);
+}
+
+bool Engine::shows_error(const std::u32string& message) const {
+  return trace().find(R"("error":")" + to_utf8(message)) != std::string::npos;
+}
+
 Image Engine::screen() { return compose_screen(session_.form(), shared_fonts()); }
 
 Pictures& shared_pictures() {
@@ -178,7 +202,5 @@ MediaLibraries shared_media() {
   static SdlSoundFiles sounds;
   return {shared_pictures(), shared_fonts(), sounds};
 }
-
-Image solid(int width, int height, Pixel colour) { return Image(width, height, colour); }
 
 }  // namespace tw::test

@@ -15,12 +15,15 @@ namespace tw::test {
 // One record of a packed scene file.
 struct Record {
   std::u32string type = U"NORMAL";
-  std::u32string image;
-  std::u32string sub;
-  std::u32string wav;
-  std::u32string midi;
-  std::array<std::u32string, 4> lines;
+  std::u32string image{};
+  std::u32string sub{};
+  std::u32string wav{};
+  std::u32string midi{};
+  std::array<std::u32string, 4> lines{};
 };
+
+// A record of this type whose first message line is `line`.
+Record record(std::u32string type = U"NORMAL", std::u32string line = U"");
 
 // A game folder of its own under the system's temporary folder, removed
 // when the test ends.
@@ -49,6 +52,9 @@ class TestGame {
 
   // A packed scene file of these records.
   static std::vector<std::u32string> scene_of(const std::vector<Record>& records);
+  // A normal-mode game of these records and the settings with these changes.
+  void write_scene(const std::vector<Record>& records,
+                   std::initializer_list<std::pair<int, std::u32string>> changes = {});
 
   // The packed files of a small normal-mode game.
   void write_normal_game(const std::vector<std::u32string>& settings_lines,
@@ -77,9 +83,19 @@ class Engine {
   Engine& move(int label);
   Engine& wait(std::int64_t ms);
   Engine& choose(const std::string& item);
+  // Past the title: a click on the picture, after each a tenth of a second.
+  Engine& begin();
+  // One click on the message window and the tenth of a second after it.
+  Engine& step();
+  // A right click and the menu item.
+  Engine& menu(const std::string& item);
   HeadlessSession& session() { return session_; }
   std::string trace() const { return trace_.str(); }
   bool ended() const { return session_.ended(); }
+  // Whether the trace holds a failure box whose message starts with `message`.
+  bool shows_error(const std::u32string& message) const;
+  // Whether start-up or play ended in a failure.
+  bool failed() const { return trace().find(R"("end":"failure")") != std::string::npos; }
   Image screen();
 
  private:
@@ -90,8 +106,5 @@ class Engine {
 Pictures& shared_pictures();
 Fonts& shared_fonts();
 MediaLibraries shared_media();
-
-// An image of one colour.
-Image solid(int width, int height, Pixel colour);
 
 }  // namespace tw::test

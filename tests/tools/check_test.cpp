@@ -49,7 +49,7 @@ struct Case {
 
 class Check : public ::testing::Test {
  protected:
-  Check() { game.write_bmp("image/a.bmp", solid(8, 8, 0x336699)); }
+  Check() { game.write_bmp("image/a.bmp", Image(8, 8, 0x336699)); }
 
   void write(const Case& c) {
     std::vector<std::u32string> settings = TestGame::settings({});

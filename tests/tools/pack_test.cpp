@@ -51,7 +51,7 @@ TEST_F(Pack, ReadsBackToTheStoresOfTheDebugForm) {
     game.write_lines("message/message1.gst", {U"一", U"二", U"三", U"四", U"五"});
     game.write_bytes("message/message3.gst", "a\nb\r\n\x82\r\n\xff\xfe");
     game.write_lines("image/image.gst", {U"a.bmp<0,0>"});
-    game.write_bmp("image/a.bmp", solid(4, 4, 0x123456));
+    game.write_bmp("image/a.bmp", Image(4, 4, 0x123456));
     game.write_lines("image2/image2.gst", {U"", U"face.bmp", U"", U"", U"", U"", U"more.bmp"});
     game.write_lines("wave/wave.gst", {});
     std::error_code ignored;

@@ -1,4 +1,5 @@
-// Drawing a presented record: the main image, the message panel, the sub image and their failures.
+// Presenting a record: the main image, the message panel, the sub image and
+// their failures, timed runs of IMAGE records and the picture read ahead.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <tuple>
 
 #include "base/number.h"
+#include "platform/headless/session.h"
 #include "support/test_game.h"
 
 namespace tw {
@@ -178,6 +180,119 @@ TEST(SubImage, IsStretchedOrDrawnThroughItsMaskAndLeavesNoMaskOnTheCanvas) {
   ASSERT_EQ(game.engine.form().Mask2.surface.at(1, 1), kWhite);
   game.present(3);  // the main image is opaque all the same
   EXPECT_TRUE(game.engine.form().image1.surface.pixels == kRoom.pixels);
+}
+
+// Timed image runs show records one after another in 100 ms ticks with the
+// message window hidden and the mouse locked out; records of time 0 are
+// shown and left within the step.
+TEST(ImageRun, MovesWhenEachRecordsTimeRunsOutAndLocksOutTheMouse) {
+  TestGame game;
+  game.write_scene({record(), record(U"IMAGE<0>"), record(U"IMAGE<0>"), record(U"NORMAL", U"次"),
+                    record(U"IMAGE<10>"), record(U"IMAGE<0>"), record(U"IMAGE<10>"), record(U"NORMAL", U"後"),
+                    record(U"END")});
+  Engine engine(game);
+  Form1& form = engine.start().begin().form();
+  EXPECT_EQ(std::tuple(form.Line_No, form.waku.Visible, form.image1.Enabled, form.Timer4.Interval),
+            std::tuple(3, true, true, 0));
+  EXPECT_EQ(form.Message[0].Caption, U"次");
+  engine.click(ControlId::Window);
+  EXPECT_EQ(std::tuple(form.Line_No, form.waku.Visible, form.image1.Enabled, form.Timer4.Interval),
+            std::tuple(4, false, false, 100));
+  engine.wait(500).click(ControlId::image1).click(ControlId::Window).click(ControlId::Message, 0);
+  engine.click(ControlId::image1, 0, kRightButton);
+  EXPECT_EQ(form.Line_No, 4) << "the mouse is locked out";
+  EXPECT_EQ(engine.trace().find("popup"), std::string::npos);
+  // Moves at ticks 10, 11 and 21.
+  const std::pair<int, int> moves[] = {{990, 4}, {1000, 5}, {1100, 6}, {2090, 6}, {2100, 7}};
+  std::int64_t now = 500;
+  for (const auto& [at, line] : moves) {
+    engine.wait(at - now);
+    now = at;
+    EXPECT_EQ(form.Line_No, line) << "at " << at << " ms";
+  }
+  EXPECT_EQ(std::tuple(form.waku.Visible, form.image1.Enabled, form.Timer4.Interval),
+            std::tuple(true, true, 0));
+  engine.wait(100);
+  EXPECT_EQ(form.Message[0].Caption, U"後") << "the record after the run shows its lines";
+}
+
+// While a record waits, the main picture of the record the next step
+// presents is handed to the picture cache, and only that one.
+class ReadAhead : public ::testing::Test {
+ protected:
+  // The real decoder, writing down what it is asked to read ahead.
+  struct Log : Pictures {
+    Image load(const std::filesystem::path& file) override { return shared_pictures().load(file); }
+    void save_png(const Image& image, const std::filesystem::path& file) override {
+      shared_pictures().save_png(image, file);
+    }
+    void prefetch(const std::filesystem::path& file) override { read.push_back(file.filename().string()); }
+    std::vector<std::string> read;
+  };
+  void start(const std::vector<std::pair<std::u32string, std::u32string>>& types_and_images) {
+    std::vector<Record> records;
+    for (const auto& [type, image] : types_and_images) {
+      records.push_back({.type = type, .image = image, .lines = {U"・一", U"・二", U"", U""}});
+    }
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp", "SP_f.bmp", "mask/SP_f.bmp"}) {
+      game.write_bmp(std::string("image/") + name, Image(4, 4, 0x123456));
+    }
+    game.write_scene(records);
+    session.start();
+    session.run(WaitCommand{100});
+  }
+  // What the current record reads ahead.
+  std::vector<std::string> read_ahead() {
+    pictures.read.clear();
+    session.form().prefetch_pictures_ahead();
+    return pictures.read;
+  }
+  void step(ControlId control = ControlId::Window) {
+    session.run(ClickCommand{MouseTarget{control, 0}, false, 0, 0, kLeftButton});
+    session.run(WaitCommand{2000});
+  }
+
+  TestGame game;
+  Log pictures;
+  std::ostringstream trace;
+  HeadlessSession session{
+      {1024, 768, game.root(), U"tallowind"}, {pictures, shared_fonts(), shared_media().sounds}, trace};
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(ReadAhead, FollowsEachKindOfRecordAsTheStepWill) {
+  start({{U"NORMAL", U"a.bmp<0,0>"},
+         {U"2", U"b.bmp<0,0>"},
+         {U"NORMAL", U"c.bmp<0,0>"},
+         {U"IF<A=0>......4>.......5>", U"d.bmp<0,0>"},
+         {U"COMMAND<5><6><0><0>", U"e.bmp<0,0>"},
+         {U"NORMAL", U"SP_f.bmp<0,0>"},
+         {U"END", U"e.bmp<0,0>"}});
+  Form1& form = session.form();
+  EXPECT_EQ(read_ahead(), Names{"b.bmp"}) << "the title reads the next record";
+  step(ControlId::image1);
+  ASSERT_EQ(form.Line_No, 1);
+  EXPECT_EQ(read_ahead(), Names{"d.bmp"}) << "a jump to 2 goes on to record 3";
+  step();
+  ASSERT_EQ(form.Line_No, 3);
+  EXPECT_EQ(read_ahead(), Names{"e.bmp"}) << "A is 0: the IF goes to 4";
+  step();
+  ASSERT_EQ(form.Choice_Wait, -1);
+  EXPECT_EQ(read_ahead(), (Names{"SP_f.bmp", "SP_f.bmp"})) << "choice 1 and its mask";
+  session.run(MoveCommand{MouseTarget{ControlId::Message, 1}, 0, 0});
+  EXPECT_EQ(read_ahead(), Names{}) << "choice 2 keeps the picture on the canvas";
+  step();
+  ASSERT_EQ(form.Line_No, 6);
+  EXPECT_EQ(read_ahead(), Names{}) << "END goes nowhere";
+}
+
+TEST_F(ReadAhead, LeavesEntriesThatDoNotReadToTheStep) {
+  start({{U"IF<A=x>......1>.......1>", U"a.bmp<0,0>"}, {U"NORMAL", U"no position"}});
+  EXPECT_EQ(read_ahead(), Names{});
+  session.form().GAME_List.set_line(0, U"NORMAL");
+  EXPECT_EQ(read_ahead(), Names{});
+  EXPECT_FALSE(session.ended());
 }
 
 }  // namespace

@@ -1,0 +1,169 @@
+// Saving and loading through SAVE and LOAD records and the menu, moving to
+// the next scene file, returning to the title, the text modes and the end of
+// the game.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+#include "platform/sqlite_store.h"
+#include "support/test_game.h"
+
+namespace tw::test {
+namespace {
+
+constexpr char32_t kLoadFailure[] = U"セーブデータの読みこみに失敗しました。";
+
+class Saves : public ::testing::Test {
+ protected:
+  Engine& start(const std::vector<Record>& records, std::u32string name = U"tallowind") {
+    if (!records.empty()) game.write_scene(records, {{0, U"保存テスト"}});
+    engine = std::make_unique<Engine>(game, std::move(name));
+    return engine->start().wait(100);
+  }
+  // Past the title, then `steps` clicks on the window.
+  Engine& play(int steps) {
+    engine->begin();
+    for (int i = 0; i < steps; ++i) engine->step();
+    return *engine;
+  }
+  SqliteStore store() const { return SqliteStore(default_settings_file()); }
+  Text stored(const char32_t* key) const { return store().read(U"Tallowind", U"保存テスト", key, U"none"); }
+  TestGame game;
+  std::unique_ptr<Engine> engine;
+};
+
+TEST_F(Saves, ASaveRecordStoresItsRecordFlagsAndSceneAndALoadWithoutOneShowsTheTitle) {
+  start({record(), record(U"FLAG<A=-1>"), record(U"SAVE"), record(), record(U"END")});
+  const Form1& form = play(0).menu("Load").form();
+  EXPECT_EQ(std::tuple(form.Line_No, form.waku.Visible, form.Scene_No), std::tuple(0, false, 1));
+  EXPECT_EQ(play(2).form().Line_No, 3);
+  EXPECT_EQ((std::vector<Text>{stored(U"save"), stored(U"A"), stored(U"Z"), stored(U"scene")}),
+            (std::vector<Text>{U"2", U"-1", U"0", U"1"}));
+  EXPECT_TRUE(std::filesystem::exists(game.data_home() / "tallowind"));
+}
+
+TEST_F(Saves, ALoadRecordResumesAfterTheSavedRecord) {
+  start({record(), record(U"FLAG<B=7>"), record(), record(U"SAVE", U"保存"), record(U"NORMAL", U"四"),
+         record(U"FLAG<B=1>"), record(U"LOAD"), record(U"END")});
+  EXPECT_EQ(play(3).form().Line_No, 4);
+  EXPECT_EQ(engine->step().step().form().Flags[1], 1);
+  const Form1& form =
+      engine->step().form();  // the nested step presents the SAVE record, this step the next one
+  EXPECT_EQ(std::tuple(form.Flags[1], form.Line_No, form.Message[0].Caption, form.save.Enabled,
+                       form.save.Visible, form.Timer1.Interval),
+            std::tuple(7, 4, Text(U"四"), true, false, 800));
+  EXPECT_EQ(engine->menu("Load").form().Line_No, 3) << "a load after a load's nested step is no nested load";
+  EXPECT_FALSE(engine->ended());
+}
+
+// A value that is no 16-bit number, and a saved record whose record before
+// is a LOAD record: the load's own step would load again without end.
+TEST_F(Saves, ALoadThatCannotResumeFails) {
+  start({record(), record(U"END")});
+  store().write_all(U"Tallowind", U"保存テスト", {{U"save", U"2"}, {U"C", U"40000"}});
+  EXPECT_TRUE(engine->menu("Load").shows_error(kLoadFailure)) << engine->trace();
+  EXPECT_TRUE(engine->ended());
+
+  for (const bool from_menu : {true, false}) {
+    SCOPED_TRACE(from_menu ? "from the menu" : "from a LOAD record");
+    store().write_all(U"Tallowind", U"保存テスト", {{U"save", U"2"}, {U"C", U"0"}});
+    start({record(), record(U"LOAD"), record(U"SAVE"), record(U"END")});
+    from_menu ? engine->menu("Load") : play(1);
+    EXPECT_TRUE(engine->shows_error(kLoadFailure)) << engine->trace();
+    EXPECT_TRUE(engine->ended());
+  }
+  // The step from a debug start record that is a LOAD record would load again.
+  game.write_debug_game(TestGame::settings({{0, U"保存テスト"}}), {U"NORMAL", U"LOAD", U"NORMAL", U"END"});
+  game.write_lines("Debug.gst", {U"1", U"9", U"0", U"0", U"0", U"0"});
+  EXPECT_TRUE(start({}, U"DEBUG").step().shows_error(kLoadFailure)) << engine->trace();
+}
+
+TEST_F(Saves, DebugModeAppliesTheDebugFileOverTheLoadedGame) {
+  game.write_debug_game(TestGame::settings({{0, U"保存テスト"}}), {U"NORMAL", U"NORMAL", U"NORMAL", U"END"});
+  game.write_lines("Debug.gst", {U"1", U"9", U"0", U"0", U"0", U"0"});
+  store().write_all(U"Tallowind", U"保存テスト", {{U"save", U"2"}, {U"A", U"4"}, {U"F", U"6"}});
+  const Form1& form = start({}, U"DEBUG").menu("Load").form();
+  EXPECT_EQ(std::tuple(form.Flags[0], form.Flags[5], form.Line_No), std::tuple(9, 6, 2))
+      << "A from the debug file, F (after E) from the save, the debug start record 1 then one step";
+}
+
+TEST_F(Saves, ADamagedStoreFailsTheSaveAndIsLeftAsItWas) {
+  const std::filesystem::path file = default_settings_file();
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << std::string(4096, 'x');
+  start({record(), record(U"SAVE"), record(U"END")});
+  EXPECT_TRUE(play(1).shows_error(U"フラグの値保存時に原因不明のエラーが発生しました。")) << engine->trace();
+  std::ifstream in(file, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string(4096, 'x'));
+}
+
+TEST_F(Saves, NextFileLoadsTheNextSceneWithoutPresentingItsFirstRecord) {
+  game.write_bmp("image/a.bmp", Image(8, 8, 0x112233));
+  game.write_bmp("image/b.bmp", Image(8, 8, 0x445566));
+  Record next = record(U"NEXT_FILE");
+  next.image = U"a.bmp<0,0>";
+  start({record(), next, record(U"END"), record(U"END"), record(U"END")});
+  game.write_lines("scene/scene2.gst",
+                   TestGame::scene_of({Record{.image = U"b.bmp<0,0>"}, record(U"NORMAL", U"二の一")}));
+  Form1& form = play(1).form();
+  EXPECT_EQ(form.Scene_No, 2);
+  EXPECT_EQ(form.Line_No, 0);
+  EXPECT_EQ(form.Main_Image_Name, U"a.bmp<0,0>") << "nothing of the new scene is drawn";
+  EXPECT_EQ(form.image1.surface.at(0, 0), 0x112233u);
+  EXPECT_EQ(form.image_list.count(), 2);
+  EXPECT_EQ(form.GAME_List.count(), 5) << "type lines past the shorter scene stay";
+  EXPECT_EQ(form.GAME_List.line(4), U"END");
+  engine->step();
+  EXPECT_EQ(form.Line_No, 1);
+  EXPECT_EQ(form.Message[0].Caption, U"二の一");
+}
+
+TEST_F(Saves, NextFileInDebugModeStopsTheSceneButStillClicks) {
+  game.write_debug_game(TestGame::settings({{12, U"c.wav"}}), {U"NORMAL", U"NEXT_FILE", U"END"});
+  const Form1& form = start({}, U"DEBUG").begin().step().form();
+  EXPECT_EQ(form.Line_No, 1);
+  EXPECT_EQ(form.Message[4].Caption, U"▼");
+  EXPECT_EQ(form.Timer1.Interval, 0);
+  const std::size_t clicks = engine->trace().rfind("play Click");
+  engine->step();
+  EXPECT_GT(engine->trace().rfind("play Click"), clicks) << "unlike END, the click sound plays";
+  EXPECT_EQ(form.Line_No, 1);
+}
+
+TEST_F(Saves, RestartReturnsToTheTitleWithTheFlagsCleared) {
+  Form1& form = start({record(), record(U"FLAG<Z=3>"), record(), record(U"END")}).form();
+  EXPECT_EQ(play(1).form().Flags[25], 3);
+  engine->click(ControlId::Window, 0, kRightButton).choose("RESTART");
+  EXPECT_EQ(
+      std::tuple(form.Line_No, form.Flags[25], form.waku.Visible, form.RESTART.Enabled, form.Timer1.Interval),
+      std::tuple(0, 0, false, false, 500));
+  engine->menu("RESTART");
+  EXPECT_NE(engine->trace().find(R"("choose":"RESTART","taken":false)"), std::string::npos)
+      << "disabled at the title";
+}
+
+TEST_F(Saves, TheMenuKeepsOneTextModeCheckedAndEndsTheGameAfterClosingTheChannels) {
+  Form1& form = start({record(U"END")}).form();
+  for (const char* item :
+       {"Message_Mode", "Message_Mode_standard", "Message_Mode_standard", "Message_Mode"}) {
+    engine->menu(item);
+    const bool standard = std::string(item) == "Message_Mode_standard";
+    EXPECT_EQ(form.Message_Mode_standard.Checked, standard) << item;
+    EXPECT_EQ(form.Message_Mode.Checked, !standard) << item;
+  }
+  EXPECT_TRUE(engine->menu("END_GAME").ended());
+  EXPECT_TRUE(engine->trace().ends_with(R"({"t":100,"mci":"close midi","rc":263,"reply":""})"
+                                        "\n"
+                                        R"({"t":100,"mci":"close wav","rc":263,"reply":""})"
+                                        "\n"
+                                        R"({"t":100,"mci":"close Click","rc":263,"reply":""})"
+                                        "\n"
+                                        R"({"t":100,"end":"END_GAME"})"
+                                        "\n"))
+      << engine->trace();
+}
+
+}  // namespace
+}  // namespace tw::test
