@@ -34,30 +34,20 @@ std::pair<int, std::string> run_in(const TestGame& game, const fs::path& program
   return {WEXITSTATUS(status), read_file(trace)};
 }
 
-TEST(ProgramStart, ALinkNamedDebugPlaysItsOwnFolderInDebugMode) {
+TEST(ProgramStart, ALinkNamedDebugPlaysItsOwnFolderInDebugModeAndAnyOtherNameTheGivenOne) {
   TestGame game;
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  game.write_normal_game(TestGame::settings({}), {U"NORMAL", U"END"});
   fs::create_symlink(TALLOWIND_BINARY, game.root() / "DEBUG.exe");
+  fs::create_symlink(TALLOWIND_BINARY, game.root() / "debug");
   const auto [status, trace] = run_in(game, game.root() / "DEBUG.exe", "");
   EXPECT_EQ(status, 0);
   EXPECT_NE(trace.find(R"("Debug_Mode":-1)"), std::string::npos) << trace;
-}
-
-TEST(ProgramStart, AnyOtherNamePlaysTheGivenFolderInNormalMode) {
-  TestGame game;
-  game.write_normal_game(TestGame::settings({}), {U"NORMAL", U"END"});
-  fs::create_symlink(TALLOWIND_BINARY, game.root() / "debug");
-  const auto [status, trace] = run_in(game, game.root() / "debug", "--screen 800x600 .");
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(trace.find(R"("Debug_Mode":0)"), std::string::npos) << trace;
-  EXPECT_NE(trace.find(R"("Form1":{"Left":0,"Top":0,"Width":12000,"Height":9000,)"), std::string::npos);
-}
-
-TEST(ProgramStart, RefusesAMalformedCommandLine) {
-  TestGame game;
-  for (const char* args : {"--screen 800", "--screen 0x600", "--bogus", "a b"}) {
-    EXPECT_EQ(run_in(game, TALLOWIND_BINARY, args).first, 2) << args;
-  }
+  const auto [normal_status, normal_trace] = run_in(game, game.root() / "debug", "--screen 800x600 .");
+  EXPECT_EQ(normal_status, 0);
+  EXPECT_NE(normal_trace.find(R"("Debug_Mode":0)"), std::string::npos) << normal_trace;
+  EXPECT_NE(normal_trace.find(R"("Form1":{"Left":0,"Top":0,"Width":12000,"Height":9000,)"),
+            std::string::npos);
 }
 
 // The exit status of the program started with `args`.
@@ -65,7 +55,7 @@ int status_of(const std::string& args) {
   return WEXITSTATUS(std::system((args + " >/dev/null 2>&1").c_str()));
 }
 
-TEST(ProgramStart, ChecksAndPacksTheFormTheNameSelects) {
+TEST(ProgramStart, ChecksAndPacksTheFormTheNameSelectsAndRefusesAMalformedCommandLine) {
   TestGame game;
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
   fs::create_symlink(TALLOWIND_BINARY, game.root() / "DEBUG");
@@ -77,8 +67,9 @@ TEST(ProgramStart, ChecksAndPacksTheFormTheNameSelects) {
   EXPECT_EQ(status_of(program + "--check" + folder), 0);
   EXPECT_EQ(status_of(program + "--pack 1" + folder), 1);  // exists already
   EXPECT_EQ(status_of(program + "--help"), 0);
-  for (const char* args : {"--pack", "--pack 0", "--pack x", "--check --pack 1", "--check --force",
-                           "--check --window", "--check --trace t"}) {
+  for (const char* args :
+       {"--pack", "--pack 0", "--pack x", "--check --pack 1", "--check --force", "--check --window",
+        "--check --trace t", "--screen 800", "--screen 0x600", "--bogus", "a b"}) {
     EXPECT_EQ(status_of(program + args + folder), 2) << args;
   }
 }
@@ -87,8 +78,8 @@ TEST(ProgramStart, ChecksAndPacksTheFormTheNameSelects) {
 // program says so at once and how to play without one.
 TEST(ProgramStart, WithoutADisplayEndsAtOnceSayingHowToPlayWithoutOne) {
   for (const char* driver : {"", "SDL_VIDEODRIVER=offscreen "}) {
-    const std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ") + driver +
-                                "timeout 60 '" + TALLOWIND_BINARY + "' '" + TALLOWIND_SOURCE_DIR +
+    const std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ") +
+                                driver + "timeout 60 '" + TALLOWIND_BINARY + "' '" + TALLOWIND_SOURCE_DIR +
                                 "/games/demo' 2>&1";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
     ASSERT_TRUE(pipe);

@@ -2,41 +2,27 @@
 // positions mapped back.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/desktop/screen_scale.h"
 
 namespace tw {
 namespace {
 
-TEST(DesktopScreenScale, SmallScreensShowTheEngineScreenPixelForPixel) {
-  EXPECT_EQ(full_screen_scale(1024, 768), (ScreenScale{1, 1024, 768}));
-  EXPECT_EQ(full_screen_scale(1279, 959), (ScreenScale{1, 1279, 959}));
-  EXPECT_EQ(full_screen_scale(640, 480), (ScreenScale{1, 640, 480}));
-  // Below the design size nothing is scaled down.
-  EXPECT_EQ(full_screen_scale(600, 400), (ScreenScale{1, 600, 400}));
-}
-
-TEST(DesktopScreenScale, LargeScreensTakeTheLargestWholeFactorThatFitsBothWays) {
-  EXPECT_EQ(full_screen_scale(1280, 960), (ScreenScale{2, 640, 480}));
-  EXPECT_EQ(full_screen_scale(1920, 1080), (ScreenScale{2, 960, 540}));
-  EXPECT_EQ(full_screen_scale(2560, 1440), (ScreenScale{3, 853, 480}));
-  EXPECT_EQ(full_screen_scale(3840, 2160), (ScreenScale{4, 960, 540}));
-  // A wide screen is limited by its height.
-  EXPECT_EQ(full_screen_scale(5120, 1440), (ScreenScale{3, 1706, 480}));
-}
-
-TEST(DesktopScreenScale, TheShownAreaIsTheEngineScreenTimesTheFactor) {
-  const ScreenScale scale = full_screen_scale(2560, 1440);
-  const Rect shown = shown_rect(scale);
-  EXPECT_EQ(shown.x, 0);
-  EXPECT_EQ(shown.y, 0);
-  EXPECT_EQ(shown.width, 2559);  // the last column of the screen stays black
-  EXPECT_EQ(shown.height, 1440);
-}
-
-TEST(DesktopScreenScale, AWindowHasTheDesignClientSizeOrTheScreenWhenSmaller) {
+// Below the design size nothing is scaled down; above it the factor is the
+// largest whole one that fits both ways, so a wide screen is limited by its height.
+TEST(DesktopScreenScale, ScreensTakeTheLargestWholeFactorThatFitsBothWays) {
+  const std::tuple<int, int, ScreenScale> cases[] = {
+      {1024, 768, {1, 1024, 768}}, {1279, 959, {1, 1279, 959}}, {640, 480, {1, 640, 480}},
+      {600, 400, {1, 600, 400}},   {1280, 960, {2, 640, 480}},  {1920, 1080, {2, 960, 540}},
+      {2560, 1440, {3, 853, 480}}, {3840, 2160, {4, 960, 540}}, {5120, 1440, {3, 1706, 480}}};
+  for (const auto& [width, height, scale] : cases)
+    EXPECT_EQ(full_screen_scale(width, height), scale) << width;
+  // The last column of a 2560 pixel screen stays black.
+  EXPECT_EQ(shown_rect(full_screen_scale(2560, 1440)), (Rect{0, 0, 2559, 1440}));
+  // A window has the design client size, or the screen's when smaller.
   EXPECT_EQ(windowed_scale(1920, 1080), (ScreenScale{1, 801, 722}));
   EXPECT_EQ(windowed_scale(800, 600), (ScreenScale{1, 800, 600}));
-  EXPECT_EQ(windowed_scale(3840, 2160), (ScreenScale{1, 801, 722}));
 }
 
 TEST(DesktopScreenScale, MousePositionsMapToTheEnginePixelTheyShow) {

@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -59,29 +58,18 @@ bool eventually(Condition condition, std::chrono::milliseconds timeout = 30s) {
   return true;
 }
 
-// A child process, killed and reaped when the test ends.
+// A child process, killed and reaped when the test ends. Variables of its
+// own go before the program as env's NAME=VALUE arguments.
 class Child {
  public:
-  Child(const std::vector<std::string>& args, const std::map<std::string, std::string>& overrides) {
-    std::map<std::string, std::string> variables;
-    for (char** entry = environ; *entry; ++entry) {
-      const std::string text = *entry;
-      const std::size_t equals = text.find('=');
-      if (equals != std::string::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
-    }
-    for (const auto& [name, value] : overrides) variables[name] = value;
-    std::vector<std::string> environment;
-    for (const auto& [name, value] : variables) environment.push_back(name + "=" + value);
+  explicit Child(std::vector<std::string> args) {
     std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
   ~Child() {
@@ -146,8 +134,7 @@ class VirtualDisplay {
     child_ = std::make_unique<Child>(
         std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0",
                                  std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
-                                 "-nolisten", "tcp", "-noreset"},
-        std::map<std::string, std::string>{});
+                                 "-nolisten", "tcp", "-noreset"});
     ::close(ends[1]);
     std::string number;
     pollfd ready{ends[0], POLLIN, 0};
@@ -281,12 +268,10 @@ class DesktopWindow : public ::testing::Test {
   }
 
   void start_player(const fs::path& game_folder) {
-    player_.emplace(std::vector<std::string>{TALLOWIND_BINARY, game_folder.string()},
-                    std::map<std::string, std::string>{{"DISPLAY", display_->name()},
-                                                       {"XDG_DATA_HOME", game_.data_home().string()},
-                                                       {"SDL_AUDIODRIVER", "dummy"},
-                                                       // X11 and SDL keep allocations to the end.
-                                                       {"ASAN_OPTIONS", "detect_leaks=0"}});
+    // X11 and SDL keep allocations to the end.
+    player_.emplace(std::vector<std::string>{
+        "env", "DISPLAY=" + display_->name(), "XDG_DATA_HOME=" + game_.data_home().string(),
+        "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0", TALLOWIND_BINARY, game_folder.string()});
     ASSERT_TRUE(player_->started());
   }
 

@@ -13,31 +13,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kSource = TALLOWIND_SOURCE_DIR;
+TEST(DemoReplay, PlaysFromTheTitleToTheEndShowingTheTitlePictureInTheMiddle) {
+  const fs::path source = TALLOWIND_SOURCE_DIR;
+  TestGame shots;  // the screenshots go to a folder of their own
+  const fs::path before = fs::current_path();
+  fs::current_path(shots.root());
+  ReplayOptions options;
+  options.script = source / "scripts/demo.replay";
+  options.game_folder = source / "games/demo";
+  options.program_name = U"tallowind";
+  std::ostringstream trace, errors;
+  const int status = run_replay(options, shared_media(), trace, errors);
+  fs::current_path(before);
 
-// Runs the demo's replay with the screenshots going to a folder of its own.
-class DemoReplay : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const fs::path before = fs::current_path();
-    fs::current_path(shots.root());
-    ReplayOptions options;
-    options.script = kSource / "scripts/demo.replay";
-    options.game_folder = kSource / "games/demo";
-    options.program_name = U"tallowind";
-    std::ostringstream errors;
-    status = run_replay(options, shared_media(), trace, errors);
-    fs::current_path(before);
-  }
-
-  TestGame shots;
-  std::ostringstream trace;
-  int status = -1;
-};
-
-TEST_F(DemoReplay, PlaysFromTheTitleToTheEnd) {
   const std::string t = trace.str();
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(status, 0) << errors.str();
   EXPECT_EQ(t.find("\"error\""), std::string::npos) << t.substr(0, 2000);
   EXPECT_NE(t.find(R"("state":{"Line_No":9,"Scene_No":2,)"), std::string::npos);
   EXPECT_NE(t.find(R"("Flags":{"A":1,)"), std::string::npos) << "the key was found on the beach";
@@ -45,10 +35,7 @@ TEST_F(DemoReplay, PlaysFromTheTitleToTheEnd) {
   for (const char* file : {"click.wav", "nami.wav", "suzu.wav", "umi.mid", "heya.mid", "matsuri.mid"}) {
     EXPECT_NE(t.find(std::string(file) + "\\\""), std::string::npos) << "opened: " << file;
   }
-}
-
-TEST_F(DemoReplay, ShowsTheTitlePictureExactlyInTheMiddleOfTheScreen) {
-  const Image title = shared_pictures().load(kSource / "games/demo/image/title.bmp");
+  const Image title = shared_pictures().load(source / "games/demo/image/title.bmp");
   const Image shot = shared_pictures().load(shots.root() / "01-title.png");
   ASSERT_EQ(shot.width, 1024);
   int differing = 0;
