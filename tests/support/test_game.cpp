@@ -65,20 +65,13 @@ void TestGame::write_bmp(const std::string& relative, const Image& image) {
   const int row_bytes = (image.width * 3 + 3) / 4 * 4;
   const std::uint32_t data_size = static_cast<std::uint32_t>(row_bytes * image.height);
   std::string bmp = "BM";
-  put_le(bmp, 54 + data_size, 4);
-  put_le(bmp, 0, 4);
-  put_le(bmp, 54, 4);
-  put_le(bmp, 40, 4);
-  put_le(bmp, static_cast<std::uint32_t>(image.width), 4);
-  put_le(bmp, static_cast<std::uint32_t>(image.height), 4);
-  put_le(bmp, 1, 2);
-  put_le(bmp, 24, 2);
-  put_le(bmp, 0, 4);
-  put_le(bmp, data_size, 4);
-  put_le(bmp, 2835, 4);
-  put_le(bmp, 2835, 4);
-  put_le(bmp, 0, 4);
-  put_le(bmp, 0, 4);
+  const std::uint32_t width = static_cast<std::uint32_t>(image.width),
+                      height = static_cast<std::uint32_t>(image.height);
+  // File size, reserved, data offset, header size, width, height, planes and
+  // bits, compression, data size, resolutions and the two colour counts.
+  for (const std::uint32_t field :
+       {54 + data_size, 0u, 54u, 40u, width, height, 1u | 24u << 16, 0u, data_size, 2835u, 2835u, 0u, 0u})
+    put_le(bmp, field, 4);
   for (int y = image.height - 1; y >= 0; --y) {
     std::string row;
     for (int x = 0; x < image.width; ++x) put_le(row, image.at(x, y), 3);

@@ -1,12 +1,11 @@
 // Packing the per-record files into scene files: the packed game must read
-// back, and play, exactly as the per-record files do in debug mode.
+// back exactly as the per-record files do in debug mode.
 #include "pack/pack.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "platform/headless/replay.h"
 #include "support/test_game.h"
 
 namespace tw::test {
@@ -99,39 +98,6 @@ TEST_F(Pack, NeverReplacesAFileWithoutForceNamesAMissingRecordFileAndLeavesNoTem
     names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"main.gst", "scene1.gst"}));
-}
-
-// The demo's first scene replayed from its per-record files in debug mode
-// and from the packed files in normal mode: the same script gives the same
-// trace, media commands and failures included, and ends at the same record.
-TEST_F(Pack, ReplaysThePackedDemoAsTheDebugFormPlays) {
-  fs::copy(TALLOWIND_SOURCE_DIR "/games/demo", game.root(), fs::copy_options::recursive);
-  fs::remove_all(game.root() / "scene");
-  ASSERT_EQ(pack(), 0) << err.str();
-  // Up to the NEXT_FILE record at the end of the scene, taking the beach.
-  std::ofstream script(game.root() / "scene1.replay");
-  script << "wait 1500\nclick image1\nwait 1500\n";
-  for (int i = 0; i < 16; ++i) script << "move Message(1)\nclick Window\nwait 1200\n";
-  script << "dump\n";
-  script.close();
-
-  std::string traces[2];
-  for (int form = 0; form < 2; ++form) {
-    std::ostringstream trace;
-    std::ostringstream errors;
-    const ReplayOptions options{game.root() / "scene1.replay",      {}, 1024, 768, game.root(),
-                                form == 0 ? U"DEBUG" : U"tallowind"};
-    ASSERT_EQ(run_replay(options, shared_media(), trace, errors), 0) << errors.str();
-    traces[form] = trace.str();
-  }
-  // The dump differs in what debug mode shows; everything before it agrees.
-  const auto before_dump = [](const std::string& trace) {
-    return trace.substr(0, trace.rfind('\n', trace.find("\"state\"")));
-  };
-  EXPECT_EQ(before_dump(traces[0]), before_dump(traces[1]));
-  EXPECT_GT(before_dump(traces[0]).size(), 1000u);
-  for (const std::string& trace : traces)
-    EXPECT_NE(trace.find("\"Line_No\":25,"), std::string::npos) << trace;
 }
 
 }  // namespace

@@ -104,8 +104,7 @@ TEST(Replay, DumpsTheStateByTheEngineNames) {
   const std::string& t = result.trace;
   ASSERT_TRUE(has(t, R"j({"t":10,"state":{"Line_No":1,"Scene_No":1,"Debug_Mode":-1,)j")) << t;
   for (const char* part :
-       {R"j("Choice_Jump":[0,0,0,0,0])j", R"j("Flags":{"A":3,"B":0,)j", R"j("E":-1,)j",
-        R"j("Sub_Width":2100)j", R"j("Char_Pos":9)j",
+       {R"j("Choice_Jump":[0,0,0,0,0])j", R"j("Flags":{"A":3,"B":0,)j",
         R"j("timers":{"Timer1":500,"Timer2":1000,"Timer3":30,"Timer4":0})j",
         R"j("Message_Mode":{"Checked":true,"Enabled":true,"Visible":true})j",
         R"j("save":{"Checked":false,"Enabled":false,"Visible":false})j",
