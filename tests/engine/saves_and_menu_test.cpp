@@ -83,10 +83,10 @@ TEST_F(Saves, ALoadThatCannotResumeFails) {
 TEST_F(Saves, DebugModeAppliesTheDebugFileOverTheLoadedGame) {
   game.write_debug_game(TestGame::settings({{0, U"保存テスト"}}), {U"NORMAL", U"NORMAL", U"NORMAL", U"END"});
   game.write_lines("Debug.gst", {U"1", U"9", U"0", U"0", U"0", U"0"});
-  store().write_all(U"Tallowind", U"保存テスト", {{U"save", U"2"}, {U"A", U"4"}, {U"F", U"6"}});
+  store().write_all(U"Tallowind", U"保存テスト", {{U"save", U"2"}, {U"A", U"4"}, {U"F", U"6"}, {U"Z", U"8"}});
   const Form1& form = start({}, U"DEBUG").menu("Load").form();
-  EXPECT_EQ(std::tuple(form.Flags[0], form.Flags[5], form.Line_No), std::tuple(9, 6, 2))
-      << "A from the debug file, F (after E) from the save, the debug start record 1 then one step";
+  EXPECT_EQ(std::tuple(form.Flags[0], form.Flags[5], form.Flags[25], form.Line_No), std::tuple(9, 6, 8, 2))
+      << "A from the debug file, F (after E) and Z from the save, the debug start record 1 then one step";
 }
 
 TEST_F(Saves, ADamagedStoreFailsTheSaveAndIsLeftAsItWas) {
