@@ -85,7 +85,7 @@ TEST_F(SoundGame, ASecondPresentationWithinTheSecondTakesTheEffectsPlace) {
 TEST_F(SoundGame, RepeatsTheSongOnTheFirstTickAtItsEndAndClosesEveryChannelWhenTheWindowCloses) {
   write(U"scale.mid", U"");
   Engine engine(game);
-  engine.start().wait(4600).session().run(CloseCommand{});
+  engine.start().wait(4600).run(CloseCommand{});
   const std::string trace = engine.trace();
   EXPECT_NE(trace.find(mci(3500, "status midi position", 0, "28")), std::string::npos) << trace;
   EXPECT_NE(trace.find(mci(4000, "status midi position", 0, "32") + mci(4000, "close midi", 0)),

@@ -19,7 +19,8 @@ namespace {
 
 fs::path third_party(std::string_view relative) {
   const fs::path file = fs::path(TALLOWIND_THIRD_PARTY) / relative;
-  if (!fs::exists(file)) missing(file, "is missing: it belongs in the repository, see tests/third_party/SOURCES.md");
+  if (!fs::exists(file))
+    missing(file, "is missing: it belongs in the repository, see tests/third_party/SOURCES.md");
   return file;
 }
 

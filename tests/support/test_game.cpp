@@ -141,31 +141,20 @@ Engine& Engine::start() {
   return *this;
 }
 
+Engine& Engine::run(const ReplayAction& action) {
+  session_.run(action);
+  return *this;
+}
+
 Engine& Engine::click(ControlId control, int index, int button) {
-  ClickCommand click;
-  click.control = MouseTarget{control, index};
-  click.named_waku = control == ControlId::waku;
-  click.button = button;
-  session_.run(click);
-  return *this;
+  return run(ClickCommand{MouseTarget{control, index}, control == ControlId::waku, 0, 0, button});
 }
 
-Engine& Engine::move(int label) {
-  MoveCommand move;
-  move.control = MouseTarget{ControlId::Message, label};
-  session_.run(move);
-  return *this;
-}
+Engine& Engine::move(int label) { return run(MoveCommand{MouseTarget{ControlId::Message, label}, 0, 0}); }
 
-Engine& Engine::wait(std::int64_t ms) {
-  session_.run(WaitCommand{ms});
-  return *this;
-}
+Engine& Engine::wait(std::int64_t ms) { return run(WaitCommand{ms}); }
 
-Engine& Engine::choose(const std::string& item) {
-  session_.run(ChooseCommand{item});
-  return *this;
-}
+Engine& Engine::choose(const std::string& item) { return run(ChooseCommand{item}); }
 
 Engine& Engine::begin() { return wait(100).click(ControlId::image1).wait(100); }
 

@@ -79,6 +79,7 @@ class Engine {
   Form1& form() { return session_.form(); }
 
   // The replay's commands.
+  Engine& run(const ReplayAction& action);
   Engine& click(ControlId control, int index = 0, int button = kLeftButton);
   Engine& move(int label);
   Engine& wait(std::int64_t ms);
