@@ -23,7 +23,7 @@ class CountingPictures : public Pictures {
   int loads = 0;
 };
 
-TEST(PictureCache, KeepsAPictureFromItsSecondShowingUntilItsFileChanges) {
+TEST(PictureCache, KeepsAPictureFromItsSecondShowingOrReadingAheadUntilItsFileChanges) {
   TestGame game;
   game.write_bmp("a.bmp", Image(8, 8, 0x112233));
   CountingPictures decoder;
@@ -39,6 +39,15 @@ TEST(PictureCache, KeepsAPictureFromItsSecondShowingUntilItsFileChanges) {
   game.write_bytes("broken.bmp", "BM");
   for (int i = 0; i < 3; ++i) EXPECT_THROW(cache.load(game.root() / "broken.bmp"), Failure);
   EXPECT_EQ(decoder.loads, 7);
+
+  // A picture read ahead is kept at once; a failure waits for its showing.
+  game.write_bmp("b.bmp", Image(8, 8, 0x445566));
+  cache.prefetch(game.root() / "b.bmp");
+  cache.prefetch(game.root() / "b.bmp");
+  EXPECT_EQ(cache.load(game.root() / "b.bmp").at(0, 0), 0x445566u);
+  EXPECT_EQ(decoder.loads, 8);
+  EXPECT_NO_THROW(cache.prefetch(game.root() / "broken.bmp"));
+  EXPECT_NO_THROW(cache.prefetch(game.root() / "missing.bmp"));
 }
 
 TEST(PictureCache, PicturesShownOnceLeaveTheKeptOnesAloneAndTheBudgetHolds) {
@@ -59,22 +68,6 @@ TEST(PictureCache, PicturesShownOnceLeaveTheKeptOnesAloneAndTheBudgetHolds) {
   for (const int i : {2, 2, 3, 3}) cache.load(files[i]);  // two more come back: the budget lets 0 and 1 go
   cache.load(files[0]);
   EXPECT_EQ(decoder.loads, 4 + 48 + 4 + 1);
-}
-
-TEST(PictureCache, APictureReadAheadIsKeptAtOnceAndAFailureWaitsForItsShowing) {
-  TestGame game;
-  game.write_bmp("a.bmp", Image(8, 8, 0x112233));
-  game.write_bytes("broken.bmp", "BM");
-  CountingPictures decoder;
-  PictureCache cache(decoder);
-  cache.prefetch(game.root() / "a.bmp");
-  cache.prefetch(game.root() / "a.bmp");
-  EXPECT_EQ(cache.load(game.root() / "a.bmp").at(0, 0), 0x112233u);
-  EXPECT_EQ(decoder.loads, 1);
-
-  EXPECT_NO_THROW(cache.prefetch(game.root() / "broken.bmp"));
-  EXPECT_NO_THROW(cache.prefetch(game.root() / "missing.bmp"));
-  EXPECT_THROW(cache.load(game.root() / "broken.bmp"), Failure);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -38,13 +39,7 @@ constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 
 bool on_path(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::stringstream folders(path ? path : "/usr/bin:/bin");
-  std::string folder;
-  while (std::getline(folders, folder, ':')) {
-    if (::access((fs::path(folder) / program).c_str(), X_OK) == 0) return true;
-  }
-  return false;
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Polls `condition` until it holds or `timeout` has passed; says whether it held.
