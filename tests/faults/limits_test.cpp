@@ -43,12 +43,10 @@ TEST(Limits, LinesOfAMegabyteEndInPlayOrInTheirMessage) {
   };
   const Record long_text{.lines = {megabyte, megabyte}}, long_type{.type = U"NORMAL" + megabyte},
       long_entry{.image = megabyte + U"<0,0>"}, long_flag{.type = U"FLAG<A=" + megabyte};
-  const Case cases[] = {
-      {"message lines", long_text, U""},
-      {"type line", long_type, kStepFailure},
-      {"main image entry", long_entry, U"イメージファイル名の取得に失敗しました。"},
-      {"FLAG line without >", long_flag, U"フラグ操作に失敗しました。"},
-  };
+  const Case cases[] = {{"message lines", long_text, U""},
+                        {"type line", long_type, kStepFailure},
+                        {"main image entry", long_entry, U"イメージファイル名の取得に失敗しました。"},
+                        {"FLAG line without >", long_flag, U"フラグ操作に失敗しました。"}};
   Image screens[2];
   for (const std::size_t length : {std::size_t{1} << 20, std::size_t{100}}) {
     TestGame game;
