@@ -66,7 +66,7 @@ TEST(DebugFile, SetsTheStartRecordAndFlagsUpToItsFirstLineThatIsNoNumber) {
 
 TEST(DebugFile, IsIgnoredInNormalMode) {
   TestGame game;
-  game.write_normal_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  game.write_scene({record(), record(U"END")});
   game.write_lines("Debug.gst", {U"1", U"5", U"5", U"5", U"5", U"5"});
   Engine engine(game);
   Form1& form = engine.start().form();

@@ -40,10 +40,10 @@ TEST(SceneFile, FillsEveryStoreRecordByRecord) {
 }
 
 TEST(SceneFile, ReadsTheRecordCountOrFailsStartUp) {
-  std::vector<std::u32string> cut = TestGame::scene({U"NORMAL", U"END"});
+  std::vector<std::u32string> cut = TestGame::scene_of({record(), record(U"END")});
   cut.pop_back();  // even a skipped closing line must be there
   const std::tuple<const char*, std::vector<std::u32string>, int> cases[] = {
-      {"one record", TestGame::scene({U"END"}), 1},
+      {"one record", TestGame::scene_of({record(U"END")}), 1},
       {"a negative count", {U" -1 "}, 0},
       {"count is no number", {U"two"}, -1},
       {"count is empty", {U""}, -1},

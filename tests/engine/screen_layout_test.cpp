@@ -10,7 +10,7 @@ namespace {
 
 TEST(ScreenLayout, FindsTheTopmostControlThatTakesTheClick) {
   TestGame game;
-  game.write_normal_game(TestGame::settings({}), {U"END"});
+  game.write_scene({record(U"END")});
   Engine engine(game);
   Form1& form = engine.start().form();
   // The main picture spans 192..831 x 144..623; the frame 272..751 x 461..610

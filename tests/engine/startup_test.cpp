@@ -12,7 +12,7 @@ constexpr Colour kButtonText = 0x80000012;
 
 TEST(StartUp, CentresThePictureAndPlacesTheFrameAboveItsLowerEdge) {
   TestGame game;
-  game.write_normal_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  game.write_scene({record(), record(U"END")});
   Engine engine(game);
   Form1& form = engine.start().form();
   ASSERT_FALSE(engine.ended()) << engine.trace();
@@ -43,7 +43,7 @@ TEST(StartUp, WidensTheMessageWindowOnlyForTheExactSubWindowSetting) {
   for (const Case& c : {Case{U"Sub_Window=ON", true}, Case{U"Sub_Window=ON ", false},
                         Case{U" Sub_Window=ON", false}, Case{U"Sub_Window=on", false}, Case{U"", false}}) {
     TestGame game;
-    game.write_normal_game(TestGame::settings({{10, c.line}}), {U"END"});
+    game.write_scene({record(U"END")}, {{10, c.line}});
     Engine engine(game);
     Form1& form = engine.start().form();
     const double extra = c.on ? 2100 : 0;
@@ -58,7 +58,7 @@ TEST(StartUp, WidensTheMessageWindowOnlyForTheExactSubWindowSetting) {
 
 TEST(StartUp, ChoosesColoursByTheWholeSettingsLine) {
   TestGame game;
-  game.write_normal_game(TestGame::settings({{5, U"黒"}, {6, U"黒 "}, {7, U"黒"}}), {U"END"});
+  game.write_scene({record(U"END")}, {{5, U"黒"}, {6, U"黒 "}, {7, U"黒"}});
   Engine engine(game);
   Form1& form = engine.start().form();
   for (const Label& label : form.Message) EXPECT_EQ(label.ForeColor, kButtonText);
@@ -82,8 +82,7 @@ TEST(StartUp, ChoosesColoursByTheWholeSettingsLine) {
 
 TEST(StartUp, LoadsCursorsAndTheFramePictureFromTheInterfaceFolder) {
   TestGame game;
-  game.write_normal_game(TestGame::settings({{3, U"Frame.bmp"}, {8, U"hand.bmp"}, {9, U"pen.bmp"}}),
-                         {U"END"});
+  game.write_scene({record(U"END")}, {{3, U"Frame.bmp"}, {8, U"hand.bmp"}, {9, U"pen.bmp"}});
   game.write_bmp("image3/frame.bmp", Image(480, 150, 0x123456));
   game.write_bmp("image3/hand.bmp", Image(32, 32, 0xFFFFFF));
   game.write_bmp("image3/pen.bmp", Image(16, 16, 0));
@@ -102,7 +101,7 @@ TEST(StartUp, LoadsCursorsAndTheFramePictureFromTheInterfaceFolder) {
 // monitor would refuse to start the game; positions are kept wider.
 TEST(StartUp, TilesTheWholeWindowBehindTheControlsOnScreensOfAnyWidth) {
   TestGame game;
-  game.write_normal_game(TestGame::settings({{2, U"tile.bmp"}}), {U"END"});
+  game.write_scene({record(U"END")}, {{2, U"tile.bmp"}});
   Image tile(100, 70, 0x0000FF);
   tile.at(0, 0) = 0xFF0000;
   game.write_bmp("image3/tile.bmp", tile);
@@ -130,7 +129,7 @@ TEST(StartUp, TilesTheWholeWindowBehindTheControlsOnScreensOfAnyWidth) {
 TEST(StartUp, ReportsAMissingOrBrokenPictureAndEnds) {
   for (const char* setting : {"missing.bmp", "broken.bmp"}) {
     TestGame game;
-    game.write_normal_game(TestGame::settings({{9, from_utf8(setting)}}), {U"END"});
+    game.write_scene({record(U"END")}, {{9, from_utf8(setting)}});
     game.write_bytes("image3/broken.bmp", "BM not a picture");
     Engine engine(game);
     engine.start();
@@ -143,7 +142,7 @@ TEST(StartUp, ReportsAMissingOrBrokenPictureAndEnds) {
 
 TEST(StartUp, ChoosesDebugModeAndItsLabelsOnlyForTheExactName) {
   TestGame game;
-  game.write_normal_game(TestGame::settings({}), {U"END"});
+  game.write_scene({record(U"END")});
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
   for (const char32_t* name : {U"DEBUG", U"Debug", U"DEBUG2", U"tallowind"}) {
     Engine engine(game, name);

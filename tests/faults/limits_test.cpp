@@ -19,10 +19,10 @@ constexpr char32_t kStepFailure[] =
 
 TEST(Limits, TheLargestSceneLoadsAndPlaysToItsLastRecord) {
   TestGame game;
-  std::vector<std::u32string> types(32767, U"NORMAL");
-  types[1] = U"32765";  // on to the last record
-  types.back() = U"END";
-  game.write_normal_game(TestGame::settings({}), types);
+  std::vector<Record> records(32767);
+  records[1].type = U"32765";  // on to the last record
+  records.back().type = U"END";
+  game.write_scene(records);
   Engine engine(game);
   engine.start().begin().step();
   EXPECT_FALSE(engine.ended()) << engine.trace();

@@ -37,7 +37,7 @@ std::pair<int, std::string> run_in(const TestGame& game, const fs::path& program
 TEST(ProgramStart, ALinkNamedDebugPlaysItsOwnFolderInDebugModeAndAnyOtherNameTheGivenOne) {
   TestGame game;
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
-  game.write_normal_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  game.write_scene({record(), record(U"END")});
   fs::create_symlink(TALLOWIND_BINARY, game.root() / "DEBUG.exe");
   fs::create_symlink(TALLOWIND_BINARY, game.root() / "debug");
   const auto [status, trace] = run_in(game, game.root() / "DEBUG.exe", "");

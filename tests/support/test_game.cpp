@@ -89,17 +89,6 @@ std::vector<std::u32string> TestGame::settings(
   return lines;
 }
 
-std::vector<std::u32string> TestGame::scene(const std::vector<std::u32string>& type_lines) {
-  std::vector<std::u32string> lines{decimal_text(static_cast<long long>(type_lines.size()) - 1)};
-  for (std::size_t i = 0; i < type_lines.size(); ++i) {
-    const std::vector<std::u32string> fields{
-        U"-- " + decimal_text(static_cast<long long>(i)),        type_lines[i], U"", U"", U"", U"",
-        U"メッセージ" + decimal_text(static_cast<long long>(i)), U"",           U"", U"", U""};
-    lines.insert(lines.end(), fields.begin(), fields.end());
-  }
-  return lines;
-}
-
 std::vector<std::u32string> TestGame::scene_of(const std::vector<Record>& records) {
   std::vector<std::u32string> lines{decimal_text(static_cast<long long>(records.size()) - 1)};
   for (const Record& r : records) {
@@ -114,12 +103,6 @@ void TestGame::write_scene(const std::vector<Record>& records,
                            std::initializer_list<std::pair<int, std::u32string>> changes) {
   write_lines("scene/main.gst", settings(changes));
   write_lines("scene/scene1.gst", scene_of(records));
-}
-
-void TestGame::write_normal_game(const std::vector<std::u32string>& settings_lines,
-                                 const std::vector<std::u32string>& type_lines) {
-  write_lines("scene/main.gst", settings_lines);
-  write_lines("scene/scene1.gst", scene(type_lines));
 }
 
 void TestGame::write_debug_game(const std::vector<std::u32string>& settings_lines,

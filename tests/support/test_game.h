@@ -47,18 +47,12 @@ class TestGame {
 
   // A settings file of 13 lines with the given lines changed.
   static std::vector<std::u32string> settings(std::initializer_list<std::pair<int, std::u32string>> changes);
-  // A packed scene file whose records hold only type lines and message line 1.
-  static std::vector<std::u32string> scene(const std::vector<std::u32string>& type_lines);
-
   // A packed scene file of these records.
   static std::vector<std::u32string> scene_of(const std::vector<Record>& records);
   // A normal-mode game of these records and the settings with these changes.
   void write_scene(const std::vector<Record>& records,
                    std::initializer_list<std::pair<int, std::u32string>> changes = {});
 
-  // The packed files of a small normal-mode game.
-  void write_normal_game(const std::vector<std::u32string>& settings_lines,
-                         const std::vector<std::u32string>& type_lines);
   // The per-record files of a small debug-mode game.
   void write_debug_game(const std::vector<std::u32string>& settings_lines,
                         const std::vector<std::u32string>& type_lines);

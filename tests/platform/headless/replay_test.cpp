@@ -69,7 +69,7 @@ TEST(ReplayScript, NamesTheLineOfEveryMalformedCommand) {
 
 TEST(Replay, EndsTheTraceWithHowTheRunEndedAndExitsWithItsStatus) {
   TestGame game;
-  game.write_normal_game(TestGame::settings({}), {U"END"});
+  game.write_scene({record(U"END")});
   const ReplayResult malformed = replay(game, "dump\nfly away\n");
   EXPECT_EQ(malformed.status, 2);
   EXPECT_TRUE(has(malformed.errors, "line 2")) << malformed.errors;
