@@ -109,20 +109,6 @@ TEST_F(SoundGame, AMissingSongStopsNothingAndIsNeverRepeated) {
   EXPECT_FALSE(engine.ended());
 }
 
-TEST_F(SoundGame, ASongLongerThanSixteenBitsFailsThePresentation) {
-  write(U"long.mid", U"");
-  // One track whose End of Track comes 10000 quarter notes in: 40000 sixteenths.
-  game.write_bytes("midi/long.mid",
-                   std::string("MThd\0\0\0\6\0\0\0\1\0\1MTrk\0\0\0\5\xCE\x10\xFF\x2F\0", 27));
-  Engine engine(game);
-  engine.start();
-  EXPECT_NE(engine.trace().find(R"("reply":"40000"})"), std::string::npos) << engine.trace();
-  EXPECT_NE(
-      engine.trace().find(
-          R"({"t":0,"error":"シーンの表示中に原因不明のエラーが発生しました。","title":"エラーの発生"})"),
-      std::string::npos);
-}
-
 TEST_F(SoundGame, BlinksTheMarkOffButNotOnWhileTheTextIsRevealed) {
   write(U"", U"");
   Engine engine(game);
