@@ -7,17 +7,9 @@
 namespace tw {
 namespace {
 
-TEST(ListStore, ReadsOutsideItsLinesAsEmpty) {
+TEST(ListStore, AppendsAtItsCountReplacesBelowItAndReadsOutsideItsLinesAsEmpty) {
   ListStore store;
   EXPECT_EQ(store.line(0), U"");
-  store.set_line(0, U"a");
-  EXPECT_EQ(store.line(-1), U"");
-  EXPECT_EQ(store.line(1), U"");
-  EXPECT_EQ(store.line(32767), U"");
-}
-
-TEST(ListStore, AppendsAtItsCountAndReplacesBelowIt) {
-  ListStore store;
   store.set_line(0, U"a");
   store.set_line(1, U"b");
   store.set_line(2, U"c");
@@ -25,6 +17,7 @@ TEST(ListStore, AppendsAtItsCountAndReplacesBelowIt) {
   EXPECT_EQ(store.count(), 3);
   EXPECT_EQ(store.line(0), U"x");
   EXPECT_EQ(store.line(2), U"c") << "later lines stay as they were";
+  for (const long outside : {-1L, 3L, 32767L}) EXPECT_EQ(store.line(outside), U"") << outside;
   EXPECT_THROW(store.set_line(4, U"gap"), Failure);
   store.clear();
   EXPECT_EQ(store.count(), 0);

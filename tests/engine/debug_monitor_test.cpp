@@ -1,4 +1,5 @@
-// The debug file's start record and flags, and the debug labels.
+// The debug file's start record and flags, and the debug labels. That
+// normal mode ignores the file is part of the start-up tests.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -62,16 +63,6 @@ TEST(DebugFile, SetsTheStartRecordAndFlagsUpToItsFirstLineThatIsNoNumber) {
     captions.push_back(form.Type_Label.Caption);
     EXPECT_EQ(captions, c.captions);
   }
-}
-
-TEST(DebugFile, IsIgnoredInNormalMode) {
-  TestGame game;
-  game.write_scene({record(), record(U"END")});
-  game.write_lines("Debug.gst", {U"1", U"5", U"5", U"5", U"5", U"5"});
-  Engine engine(game);
-  Form1& form = engine.start().form();
-  EXPECT_EQ(form.Line_No, 0);
-  EXPECT_EQ(form.Flags[0], 0);
 }
 
 }  // namespace

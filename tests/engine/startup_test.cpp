@@ -2,6 +2,8 @@
 // tiles and frame picture, and the failures that end start-up.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/test_game.h"
 
 namespace tw::test {
@@ -140,15 +142,19 @@ TEST(StartUp, ReportsAMissingOrBrokenPictureAndEnds) {
   }
 }
 
+// Normal mode reads no debug file either.
 TEST(StartUp, ChoosesDebugModeAndItsLabelsOnlyForTheExactName) {
   TestGame game;
-  game.write_scene({record(U"END")});
+  game.write_scene({record(), record(U"END")});
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  game.write_lines("Debug.gst", {U"1", U"5", U"5", U"5", U"5", U"5"});
   for (const char32_t* name : {U"DEBUG", U"Debug", U"DEBUG2", U"tallowind"}) {
     Engine engine(game, name);
     const Form1& form = engine.start().form();
     const bool debug = Text(name) == U"DEBUG";
-    EXPECT_EQ(form.Debug_Mode, debug ? -1 : 0) << to_utf8(name);
+    EXPECT_EQ(std::tuple(form.Debug_Mode, form.Line_No, form.Flags[0]),
+              std::tuple(debug ? -1 : 0, debug ? 1 : 0, debug ? 5 : 0))
+        << to_utf8(name);
     for (const Label& label : form.Flag_Label) EXPECT_EQ(label.Visible, debug);
     EXPECT_EQ(form.Page_Label.Visible, debug);
     EXPECT_EQ(form.Type_Label.Visible, debug);
