@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/failure.h"
 #include "engine/compositor.h"
 #include "engine/screen_layout.h"
 #include "platform/headless/session.h"
@@ -161,32 +162,15 @@ class VirtualDisplay {
         std::to_string(button));
   }
   // The whole screen as the display shows it.
-  Image screenshot() const {
-    const std::string ppm = run("sh -c 'xwd -root -silent | xwdtopnm 2>/dev/null'");
-    std::istringstream in(ppm);
-    std::string magic;
-    int width = 0;
-    int height = 0;
-    int max = 0;
-    in >> magic >> width >> height >> max;
-    in.get();
-    if (magic != "P6" || (max != 255 && max != 65535)) return {};
-    // Some windows' visuals make xwdtopnm write 16-bit samples: 257 times
-    // the 8-bit value, so the high byte is that value.
-    const auto sample = [&in, max] {
-      const int high = in.get();
-      if (max == 255) return high;
-      in.get();
-      return high;
-    };
-    Image image(width, height);
-    for (Pixel& pixel : image.pixels) {
-      const int r = sample();
-      const int g = sample();
-      const int b = sample();
-      pixel = static_cast<Pixel>(r << 16 | g << 8 | b);
+  // The whole screen as the display shows it, by way of `file`; empty when
+  // it cannot be taken.
+  Image screenshot(const fs::path& file) const {
+    run("sh -c 'xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >\"" + file.string() + "\"'");
+    try {
+      return shared_pictures().load(file);
+    } catch (const Failure&) {
+      return {};
     }
-    return in ? image : Image();
   }
 
  private:
@@ -255,7 +239,7 @@ std::optional<Box> find_box(const Image& screen) {
 class DesktopWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* tool : {"Xvfb", "xdotool", "xwd", "xwdtopnm"}) {
+    for (const char* tool : {"Xvfb", "xdotool", "xwd", "xwdtopnm", "pnmtopng"}) {
       if (!on_path(tool)) GTEST_SKIP() << tool << " is not installed";
     }
     display_.emplace();
@@ -281,7 +265,7 @@ class DesktopWindow : public ::testing::Test {
   Image wait_for_screen(Accept shows) const {
     Image screen;
     eventually([&] {
-      screen = display_->screenshot();
+      screen = display_->screenshot(game_.root() / "screen.png");
       return screen.width == kScreenWidth && screen.height == kScreenHeight && shows(screen);
     });
     return screen;
