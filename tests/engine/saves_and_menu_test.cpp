@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "platform/sqlite_store.h"
+#include "support/inputs.h"
 #include "support/test_game.h"
 
 namespace tw::test {
@@ -95,8 +96,7 @@ TEST_F(Saves, ADamagedStoreFailsTheSaveAndIsLeftAsItWas) {
   std::ofstream(file, std::ios::binary) << std::string(4096, 'x');
   start({record(), record(U"SAVE"), record(U"END")});
   EXPECT_TRUE(play(1).shows_error(U"フラグの値保存時に原因不明のエラーが発生しました。")) << engine->trace();
-  std::ifstream in(file, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string(4096, 'x'));
+  EXPECT_EQ(read_bytes(file), std::string(4096, 'x'));
 }
 
 TEST_F(Saves, NextFileLoadsTheNextSceneWithoutPresentingItsFirstRecord) {

@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
-#include <fstream>
-
 #include "check/check.h"
 #include "pack/pack.h"
+#include "support/inputs.h"
 #include "support/test_game.h"
 
 namespace tw::test {
@@ -74,12 +73,7 @@ TEST(Limits, LinesOfAMegabyteEndInPlayOrInTheirMessage) {
 TEST(Limits, APictureCutShortOrReplacedEndsPlayWhereItIsShown) {
   TestGame game;
   fs::copy(TALLOWIND_SOURCE_DIR "/games/demo", game.root(), fs::copy_options::recursive);
-  const fs::path sea = game.root() / "image/sea.bmp";
-  std::string bytes;
-  {
-    std::ifstream in(sea, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::string bytes = read_bytes(game.root() / "image/sea.bmp");
   for (const std::string& broken : {bytes.substr(0, bytes.size() / 2), std::string(bytes.size(), '\x7f')}) {
     game.write_bytes("image/sea.bmp", broken);
     Engine engine(game);

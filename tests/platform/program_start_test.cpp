@@ -8,19 +8,13 @@
 #include <memory>
 #include <sstream>
 
+#include "support/inputs.h"
 #include "support/test_game.h"
 
 namespace tw::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& file) {
-  std::ifstream in(file);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 // Runs `program` with the replay from inside the game folder and returns the
 // exit status and the trace.
@@ -31,7 +25,7 @@ std::pair<int, std::string> run_in(const TestGame& game, const fs::path& program
                               "' --replay start.replay --trace '" + trace.string() + "' " + args +
                               " 2>/dev/null";
   const int status = std::system(command.c_str());
-  return {WEXITSTATUS(status), read_file(trace)};
+  return {WEXITSTATUS(status), read_bytes(trace)};
 }
 
 TEST(ProgramStart, ALinkNamedDebugPlaysItsOwnFolderInDebugModeAndAnyOtherNameTheGivenOne) {

@@ -13,6 +13,7 @@
 #include <iterator>
 
 #include "base/failure.h"
+#include "support/inputs.h"
 
 namespace tw {
 namespace {
@@ -42,10 +43,6 @@ void keep_saving(const fs::path& file, int from, int count, useconds_t pause_us 
     if (n == from && saved_fd >= 0 && write(saved_fd, "s", 1) != 1) _exit(2);
     if (pause_us > 0) usleep(pause_us);
   }
-}
-std::string bytes_of(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
 }
 // The rows `sql` gives on a connection of the test's own.
 int add_row(void* to, int, char** row, char**) { return static_cast<std::string*>(to)->append(row[0]), 0; }
@@ -138,7 +135,7 @@ TEST_F(SqliteStoreTest, AWriteThatFailsHalfwayOrOnAFullDiskLeavesTheOldRecordWho
 
 TEST_F(SqliteStoreTest, ADamagedFileFailsEveryOperationAndKeepsItsBytes) {
   SqliteStore(file).write_all(kApplication, kTitle, record("1"));
-  const std::string database = bytes_of(file);
+  const std::string database = test::read_bytes(file);
   ASSERT_EQ(database.size(), 8192u) << "the cases below assume a schema page and a table page";
   const std::string garbage(4096, '\xA5');
   const std::pair<const char*, std::string> cases[] = {{"garbage", garbage},
@@ -152,7 +149,7 @@ TEST_F(SqliteStoreTest, ADamagedFileFailsEveryOperationAndKeepsItsBytes) {
     // Writing first: a connection it kept would turn the read's failure into a later one.
     EXPECT_THROW(store.write_all(kApplication, kTitle, record("2")), Failure) << name;
     EXPECT_EQ(failure_of([&] { store.read(kApplication, kTitle, U"A", kNone); }).find(opening), 0u) << name;
-    EXPECT_TRUE(bytes_of(file) == bytes) << name << ": the file was changed";
+    EXPECT_TRUE(test::read_bytes(file) == bytes) << name << ": the file was changed";
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1) << name << ": files beside";
   }
 }

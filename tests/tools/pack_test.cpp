@@ -4,19 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
+#include "support/inputs.h"
 #include "support/test_game.h"
 
 namespace tw::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string file_text(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 class Pack : public ::testing::Test {
  protected:
@@ -35,9 +29,9 @@ TEST_F(Pack, WritesRecordsWithTheirNumberAndAnEmptyClosingLine) {
   game.write_debug_game(TestGame::settings({{0, U"題"}}), {U"END"});
   game.write_lines("message/message2.gst", {U"二行目"});
   ASSERT_EQ(pack(), 0) << err.str();
-  EXPECT_EQ(file_text(game.root() / "scene/scene1.gst"),
+  EXPECT_EQ(read_bytes(game.root() / "scene/scene1.gst"),
             "0\r\n0\r\nEND\r\n\r\n\r\n\r\n\r\n\r\n" + encode_cp932(U"二行目") + "\r\n\r\n\r\n\r\n");
-  EXPECT_EQ(file_text(game.root() / "scene/main.gst"), file_text(game.root() / "main.gst"));
+  EXPECT_EQ(read_bytes(game.root() / "scene/main.gst"), read_bytes(game.root() / "main.gst"));
 }
 
 TEST_F(Pack, ReadsBackToTheStoresOfTheDebugForm) {
@@ -88,11 +82,11 @@ TEST_F(Pack, NeverReplacesAFileWithoutForceNamesAMissingRecordFileAndLeavesNoTem
   game.write_bytes("scene/scene1.gst", "old");
   EXPECT_EQ(pack(), 1);
   EXPECT_NE(err.str().find("exists already: add --force to replace it"), std::string::npos) << err.str();
-  EXPECT_EQ(file_text(game.root() / "scene/scene1.gst"), "old");
+  EXPECT_EQ(read_bytes(game.root() / "scene/scene1.gst"), "old");
   EXPECT_FALSE(fs::exists(game.root() / "scene/main.gst"));
 
   EXPECT_EQ(pack(true), 0) << err.str();
-  EXPECT_NE(file_text(game.root() / "scene/scene1.gst"), "old");
+  EXPECT_NE(read_bytes(game.root() / "scene/scene1.gst"), "old");
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(game.root() / "scene"))
     names.push_back(entry.path().filename());
