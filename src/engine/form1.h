@@ -57,7 +57,6 @@ class Form1 {
   ListStore image_list;
   PictureBox Picture1;
   PictureBox image1;
-  PictureBox Image_Temp;
   PictureBox Mask2;
   PictureBox Mask1;
   Label Page_Label;

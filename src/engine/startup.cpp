@@ -71,10 +71,6 @@ Form1::Form1(Platform& platform) : platform_(platform) {
   Picture1.BackColor = kBlack;
   Picture1.Visible = false;
   Picture1.surface = panel_colour();
-  // No procedure draws on Image_Temp or reads it: it gets no pixels.
-  place(Image_Temp, U"Image_Temp", 0, 0, 641, 481);
-  Image_Temp.BackColor = kBlack;
-  Image_Temp.Visible = false;
   make_picture(Mask2, U"Mask2", 0, 0, 0, 0, kBlack);
   Mask2.Visible = false;
   make_picture(Mask1, U"Mask1", 0, 0, 0, 0, kBlack);
