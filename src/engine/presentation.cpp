@@ -13,6 +13,7 @@
 #include "present/image_entry.h"
 #include "present/panel_pictures.h"
 #include "present/raster.h"
+#include "script/next_record.h"
 #include "script/type_line.h"
 
 namespace tw {
@@ -126,23 +127,16 @@ void Form1::prefetch_pictures_ahead() {
 std::optional<long> Form1::record_ahead() const {
   if (Line_No == -1) return 0;
   switch (kind_of(type_line())) {
-    case RecordKind::Normal:
-    case RecordKind::Flag:
-    case RecordKind::Save:
-      return Line_No + 1L;
-    case RecordKind::Jump:
-      return jump_target(type_line());
-    case RecordKind::If: {
-      const IfLine line = parse_if_line(type_line());
-      const std::optional<int> flag = flag_index(line.letter);
-      const std::optional<bool> holds = flag ? compare_flag(Flags[*flag], line.value, line.op) : std::nullopt;
-      return holds ? to_int16(*holds ? line.first : line.second) : 0;
-    }
     case RecordKind::Command:
       if (Choice_Wait == -1 && Choice_Jump[Choice_Hover] != 0) return Choice_Jump[Choice_Hover];
       return std::nullopt;
-    default:
+    case RecordKind::Image:  // the run presents this record again first
       return std::nullopt;
+    default: {
+      const RecordLeads leads = next_records(type_line(), Line_No, &Flags);
+      if (leads.records.size() != 1) return std::nullopt;
+      return leads.records.front();
+    }
   }
 }
 

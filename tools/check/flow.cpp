@@ -4,22 +4,12 @@
 
 #include <deque>
 
-#include "base/failure.h"
-#include "base/number.h"
+#include "script/next_record.h"
 #include "script/type_line.h"
 
 namespace tw {
 
 namespace {
-
-// Runs a reading of a type line; a line that does not read leads nowhere.
-template <class Read>
-void when_readable(Read&& read) {
-  try {
-    read();
-  } catch (const Failure&) {
-  }
-}
 
 struct Node {
   std::size_t scene;
@@ -28,57 +18,14 @@ struct Node {
 
 }  // namespace
 
-Successors successors_of(const SceneSource& scene, long record) {
-  Successors next;
+RecordLeads successors_of(const SceneSource& scene, long record) {
   const Text& line = scene.field(record, RecordField::Type);
-  switch (kind_of(line)) {
-    case RecordKind::End:
-      break;
-    case RecordKind::Normal:
-    case RecordKind::Flag:
-    case RecordKind::Save:
-    case RecordKind::Image:
-      next.records.push_back(record + 1);
-      break;
-    case RecordKind::Command:
-      when_readable([&] {
-        std::int16_t char_pos = kFirstTargetPosition;
-        std::int16_t jump_work = 0;
-        std::array<std::int16_t, 5> targets{};
-        read_command_targets(line, char_pos, jump_work, targets);
-        for (int slot = 0; slot < 4; ++slot) {
-          if (targets[slot] != 0) next.records.push_back(targets[slot]);
-        }
-      });
-      break;
-    case RecordKind::If:
-      when_readable([&] {
-        const IfLine test = parse_if_line(line);
-        if (!flag_index(test.letter) || (test.op != U"=" && test.op != U">" && test.op != U"<")) {
-          next.records.push_back(0);
-          return;
-        }
-        when_readable([&] { next.records.push_back(to_int16(test.first)); });
-        when_readable([&] { next.records.push_back(to_int16(test.second)); });
-      });
-      break;
-    case RecordKind::Load:
-      next.loads_game = true;
-      break;
-    case RecordKind::NextFile:
-      next.next_scene = !scene.debug_form;
-      break;
-    case RecordKind::Jump:
-      // A line that is no number fails; the checker reports it, and follows
-      // on as if it were NORMAL, which is nearly always what was meant, so
-      // that the records after it are checked as reachable.
-      try {
-        next.records.push_back(jump_target(line));
-      } catch (const Failure&) {
-        next.records.push_back(record + 1);
-      }
-      break;
-  }
+  RecordLeads next = next_records(line, record);
+  next.next_scene = next.next_scene && !scene.debug_form;
+  // A jump line that is no number fails; the checker reports it, and
+  // follows on as if it were NORMAL, which is nearly always what was meant,
+  // so that the records after it are checked as reachable.
+  if (kind_of(line) == RecordKind::Jump && next.records.empty()) next.records.push_back(record + 1);
   return next;
 }
 
@@ -120,7 +67,7 @@ Reached reachable_records(const GameSource& game, long start) {
   while (!waiting.empty()) {
     const Node node = waiting.front();
     waiting.pop_front();
-    const Successors next = successors_of(game.scenes[node.scene], node.record);
+    const RecordLeads next = successors_of(game.scenes[node.scene], node.record);
     for (long to : next.records) reach(node.scene, to);
     if (next.next_scene) reach(node.scene + 1, 0);
     if (next.loads_game) reach_unsaved_loads();
