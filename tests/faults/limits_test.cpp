@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
-#include "check/check.h"
 #include "pack/pack.h"
 #include "support/inputs.h"
 #include "support/test_game.h"
@@ -27,9 +26,7 @@ TEST(Limits, TheLargestSceneLoadsAndPlaysToItsLastRecord) {
   EXPECT_FALSE(engine.ended()) << engine.trace();
   EXPECT_EQ(engine.form().Line_No, 32766);
   EXPECT_EQ(engine.form().GAME_List.count(), 32767);
-  std::ostringstream report;
-  EXPECT_EQ(run_check(game.root(), false, shared_pictures(), shared_media().sounds, report), 0)
-      << report.str();
+  EXPECT_EQ(check_game(game.root()).first, 0);
 }
 
 // A caption of a megabyte shows as its visible start does.
@@ -81,12 +78,11 @@ TEST(Limits, APictureCutShortOrReplacedEndsPlayWhereItIsShown) {
     EXPECT_FALSE(engine.ended()) << engine.trace();
     engine.click(ControlId::image1).wait(1500);  // record 1 shows the sea
     EXPECT_TRUE(engine.shows_error(U"メインイメージの表示に失敗しました。")) << engine.trace();
-    std::ostringstream report;
-    EXPECT_EQ(run_check(game.root(), false, shared_pictures(), shared_media().sounds, report), 1);
-    EXPECT_NE(
-        report.str().find("scene/scene1.gst:15: record 1: error: picture \"image/sea.bmp\" cannot be read"),
-        std::string::npos)
-        << report.str();
+    const auto [status, report] = check_game(game.root());
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(report.find("scene/scene1.gst:15: record 1: error: picture \"image/sea.bmp\" cannot be read"),
+              std::string::npos)
+        << report;
   }
 }
 
@@ -106,22 +102,12 @@ TEST(Limits, AGameOnAReadOnlyFileSystemPlaysAndRefusesToBePacked) {
   fs::copy(TALLOWIND_SOURCE_DIR "/games/demo", mount_point, fs::copy_options::recursive);
   ASSERT_EQ(::mount(nullptr, mount_point.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
 
-  {
-    std::ostringstream trace;
-    HeadlessSession session({1024, 768, mount_point, U"tallowind"}, shared_media(), trace);
-    session.start();
-    session.run(ClickCommand{MouseTarget{ControlId::image1, 0}, false, 0, 0, kLeftButton});
-    for (int i = 0; i < 4 && !session.ended(); ++i) {
-      session.run(ClickCommand{MouseTarget{ControlId::Window, 0}, false, 0, 0, kLeftButton});
-      session.run(WaitCommand{1200});
-    }
-    EXPECT_FALSE(session.ended()) << trace.str();
-  }
-  std::ostringstream report;
-  EXPECT_EQ(run_check(mount_point, false, shared_pictures(), shared_media().sounds, report), 0)
-      << report.str();
-  std::ostringstream out;
-  std::ostringstream err;
+  Engine engine(mount_point);
+  engine.start().click(ControlId::image1);
+  for (int i = 0; i < 4 && !engine.ended(); ++i) engine.click(ControlId::Window).wait(1200);
+  EXPECT_FALSE(engine.ended()) << engine.trace();
+  EXPECT_EQ(check_game(mount_point).first, 0);
+  std::ostringstream out, err;
   EXPECT_EQ(run_pack({mount_point, 1, true}, out, err), 1);
   EXPECT_NE(err.str().find("Read-only file system"), std::string::npos) << err.str();
   EXPECT_EQ(fs::file_size(mount_point / "scene/scene1.gst"),

@@ -116,8 +116,12 @@ void TestGame::write_debug_game(const std::vector<std::u32string>& settings_line
   }
 }
 
-Engine::Engine(const TestGame& game, std::u32string program_name, int width, int height)
-    : session_({width, height, game.root(), std::move(program_name)}, shared_media(), trace_) {}
+bool shows_error(const std::string& trace, const std::u32string& message) {
+  return trace.find(R"("error":")" + to_utf8(message)) != std::string::npos;
+}
+
+Engine::Engine(const fs::path& root, std::u32string program_name, int width, int height)
+    : session_({width, height, root, std::move(program_name)}, shared_media(), trace_) {}
 
 Engine& Engine::start() {
   session_.start();
@@ -145,10 +149,6 @@ Engine& Engine::step() { return click(ControlId::Window).wait(100); }
 
 Engine& Engine::menu(const std::string& item) {
   return click(ControlId::image1, 0, kRightButton).choose(item);
-}
-
-bool Engine::shows_error(const std::u32string& message) const {
-  return trace().find(R"("error":")" + to_utf8(message)) != std::string::npos;
 }
 
 Image Engine::screen() { return compose_screen(session_.form(), shared_fonts()); }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/image.h"
@@ -62,11 +63,20 @@ class TestGame {
   std::filesystem::path data_home_;
 };
 
+// The checker's exit status and report on the game in `root` (in check_game.cpp,
+// as the benchmark that shares this file has no checker).
+std::pair<int, std::string> check_game(const std::filesystem::path& root, bool debug_form = false);
+// Whether `trace` holds a failure box whose message starts with `message`.
+bool shows_error(const std::string& trace, const std::u32string& message);
+
 // An engine on the headless platform, with its trace kept in memory.
 class Engine {
  public:
+  explicit Engine(const std::filesystem::path& root, std::u32string program_name = U"tallowind",
+                  int width = 1024, int height = 768);
   explicit Engine(const TestGame& game, std::u32string program_name = U"tallowind", int width = 1024,
-                  int height = 768);
+                  int height = 768)
+      : Engine(game.root(), std::move(program_name), width, height) {}
   // Starts the engine and returns it for chaining.
   Engine& start();
 
@@ -87,8 +97,7 @@ class Engine {
   HeadlessSession& session() { return session_; }
   std::string trace() const { return trace_.str(); }
   bool ended() const { return session_.ended(); }
-  // Whether the trace holds a failure box whose message starts with `message`.
-  bool shows_error(const std::u32string& message) const;
+  bool shows_error(const std::u32string& message) const { return test::shows_error(trace(), message); }
   // Whether start-up or play ended in a failure.
   bool failed() const { return trace().find(R"("end":"failure")") != std::string::npos; }
   Image screen();

@@ -46,9 +46,8 @@ class Check : public ::testing::Test {
   Check() { game.write_bmp("image/a.bmp", Image(8, 8, 0x336699)); }
 
   std::pair<int, Lines> check(bool debug_form = false) {
-    std::ostringstream out;
-    const int status = run_check(game.root(), debug_form, shared_pictures(), shared_media().sounds, out);
-    return {status, lines_of(out.str())};
+    const auto [status, report] = check_game(game.root(), debug_form);
+    return {status, lines_of(report)};
   }
 
   // Clicks through the game, taking the first choice, until play fails,
@@ -73,11 +72,8 @@ class Check : public ::testing::Test {
     for (std::size_t i = 0; i < report.size(); ++i) EXPECT_TRUE(lines[i].starts_with(report[i])) << lines[i];
     EXPECT_EQ(status, failure.empty() ? 0 : 1) << lines.back();
     const std::string trace = play();
-    if (failure.empty()) {
-      EXPECT_EQ(trace.find("\"error\""), std::string::npos) << trace;
-    } else {
-      EXPECT_NE(trace.find("\"error\":\"" + to_utf8(failure)), std::string::npos) << trace;
-    }
+    EXPECT_TRUE(failure.empty() ? trace.find(R"("error")") == std::string::npos : shows_error(trace, failure))
+        << trace;
   }
 
   TestGame game;
@@ -209,18 +205,15 @@ TEST_F(Check, ChecksTheDebugFormWithItsStartRecord) {
                         "from it, which loads again without end: start at another record",
                         game.root().string() + " (debug form, 1 scene, 2 records): 1 error, 0 warnings"}));
   Engine engine(game, U"DEBUG");
-  engine.start().wait(100).click(ControlId::Window).wait(100);
-  EXPECT_NE(engine.trace().find("\"error\":\"" + to_utf8(kLoadFailure)), std::string::npos) << engine.trace();
+  EXPECT_TRUE(engine.start().wait(100).step().shows_error(kLoadFailure)) << engine.trace();
 }
 
 TEST_F(Check, FindsNothingInTheDemoInEitherForm) {
   for (bool debug_form : {false, true}) {
-    std::ostringstream out;
-    EXPECT_EQ(run_check(TALLOWIND_SOURCE_DIR "/games/demo", debug_form, shared_pictures(),
-                        shared_media().sounds, out),
-              0);
-    EXPECT_NE(out.str().find("no problems found"), std::string::npos) << out.str();
-    EXPECT_EQ(lines_of(out.str()).size(), 1u) << out.str();
+    const auto [status, report] = check_game(TALLOWIND_SOURCE_DIR "/games/demo", debug_form);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(report.find("no problems found") != std::string::npos && lines_of(report).size() == 1)
+        << report;
   }
 }
 
