@@ -102,30 +102,27 @@ TEST_F(Saves, ADamagedStoreFailsTheSaveAndIsLeftAsItWas) {
 TEST_F(Saves, NextFileLoadsTheNextSceneWithoutPresentingItsFirstRecord) {
   game.write_bmp("image/a.bmp", Image(8, 8, 0x112233));
   game.write_bmp("image/b.bmp", Image(8, 8, 0x445566));
-  Record next = record(U"NEXT_FILE");
-  next.image = U"a.bmp<0,0>";
-  start({record(), next, record(U"END"), record(U"END"), record(U"END")});
+  start({record(),
+         {.type = U"NEXT_FILE", .image = U"a.bmp<0,0>"},
+         record(U"END"),
+         record(U"END"),
+         record(U"END")});
   game.write_lines("scene/scene2.gst",
                    TestGame::scene_of({Record{.image = U"b.bmp<0,0>"}, record(U"NORMAL", U"二の一")}));
   Form1& form = play(1).form();
-  EXPECT_EQ(form.Scene_No, 2);
-  EXPECT_EQ(form.Line_No, 0);
-  EXPECT_EQ(form.Main_Image_Name, U"a.bmp<0,0>") << "nothing of the new scene is drawn";
-  EXPECT_EQ(form.image1.surface.at(0, 0), 0x112233u);
-  EXPECT_EQ(form.image_list.count(), 2);
-  EXPECT_EQ(form.GAME_List.count(), 5) << "type lines past the shorter scene stay";
-  EXPECT_EQ(form.GAME_List.line(4), U"END");
+  // Nothing of the new scene is drawn; type lines past the shorter scene stay.
+  EXPECT_EQ(std::tuple(form.Scene_No, form.Line_No, form.Main_Image_Name, form.image1.surface.at(0, 0),
+                       form.image_list.count(), form.GAME_List.count(), form.GAME_List.line(4)),
+            std::tuple(2, 0, Text(U"a.bmp<0,0>"), 0x112233u, 2, 5, Text(U"END")));
   engine->step();
-  EXPECT_EQ(form.Line_No, 1);
-  EXPECT_EQ(form.Message[0].Caption, U"二の一");
+  EXPECT_EQ(std::tuple(form.Line_No, form.Message[0].Caption), std::tuple(1, Text(U"二の一")));
 }
 
 TEST_F(Saves, NextFileInDebugModeStopsTheSceneButStillClicks) {
   game.write_debug_game(TestGame::settings({{12, U"c.wav"}}), {U"NORMAL", U"NEXT_FILE", U"END"});
   const Form1& form = start({}, U"DEBUG").begin().step().form();
-  EXPECT_EQ(form.Line_No, 1);
-  EXPECT_EQ(form.Message[4].Caption, U"▼");
-  EXPECT_EQ(form.Timer1.Interval, 0);
+  EXPECT_EQ(std::tuple(form.Line_No, form.Message[4].Caption, form.Timer1.Interval),
+            std::tuple(1, Text(U"▼"), 0));
   const std::size_t clicks = engine->trace().rfind("play Click");
   engine->step();
   EXPECT_GT(engine->trace().rfind("play Click"), clicks) << "unlike END, the click sound plays";

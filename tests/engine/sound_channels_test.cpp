@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "support/inputs.h"
 #include "support/test_game.h"
@@ -46,11 +47,10 @@ TEST_F(SoundGame, StartsTheMusicAtThePresentationAndTheEffectOneSecondLaterOnlyO
       mci(0, "close midi", 263) +
       mci(0, "open \"" + path("\\midi\\scale.mid") + "\" type sequencer alias midi", 0) +
       mci(0, "play midi", 0) + mci(0, "status midi length", 0, "32") + mci(0, "close wav", 263);
+  const Form1& form = engine.form();
   EXPECT_EQ(engine.trace(), expected);
-  EXPECT_EQ(engine.form().Midi_Length, 32);
-  EXPECT_EQ(engine.form().Midi_Name, U"scale.mid");
-  EXPECT_EQ(engine.form().Wav_Request, -1);
-  EXPECT_EQ(engine.form().Timer2.Interval, 1000);
+  EXPECT_EQ(std::tuple(form.Midi_Length, form.Midi_Name, form.Wav_Request, form.Timer2.Interval),
+            std::tuple(32, Text(U"scale.mid"), -1, 1000));
   engine.wait(3000);
   const std::string trace = engine.trace();
   const std::string effect = mci(1000, "close wav", 263) +
@@ -58,19 +58,13 @@ TEST_F(SoundGame, StartsTheMusicAtThePresentationAndTheEffectOneSecondLaterOnlyO
                              mci(1000, "play wav", 0);
   EXPECT_NE(trace.find(effect), std::string::npos) << trace;
   EXPECT_EQ(trace.find("alias wav", trace.find(effect) + effect.size()), std::string::npos);
-  EXPECT_EQ(engine.form().Wav_Request, 0);
-  EXPECT_EQ(engine.form().Timer2.Interval, 0);
+  EXPECT_EQ(std::tuple(form.Wav_Request, form.Timer2.Interval), std::tuple(0, 0));
 }
 
 TEST_F(SoundGame, ASecondPresentationWithinTheSecondTakesTheEffectsPlace) {
   write(U"", U"");
-  Record first;
-  first.wav = U"none.wav";
-  Record second;
-  second.wav = U"tock.wav";
-  Record end;
-  end.type = U"END";
-  game.write_lines("scene/scene1.gst", TestGame::scene_of({first, second, end}));
+  game.write_lines("scene/scene1.gst",
+                   TestGame::scene_of({{.wav = U"none.wav"}, {.wav = U"tock.wav"}, record(U"END")}));
   Engine engine(game);
   engine.start().wait(300).click(ControlId::image1).wait(2000);
   const std::string trace = engine.trace();
@@ -99,8 +93,7 @@ TEST_F(SoundGame, RepeatsTheSongOnTheFirstTickAtItsEndAndClosesEveryChannelWhenT
 TEST_F(SoundGame, AMissingSongStopsNothingAndIsNeverRepeated) {
   write(U"none.mid", U"");
   Engine engine(game);
-  engine.start();
-  engine.wait(1000);
+  engine.start().wait(1000);
   const std::string trace = engine.trace();
   EXPECT_NE(trace.find(mci(0, "status midi length", 263)), std::string::npos) << trace;
   EXPECT_EQ(engine.form().Midi_Length, 0);

@@ -30,10 +30,8 @@ TEST_F(Play, TheTitleStartsWithALeftClickOnThePictureAndTheWindowStepsOn) {
   engine.click(ControlId::Window).click(ControlId::image1, 0, kMiddleButton);
   EXPECT_EQ(form.Line_No, 0) << "the hidden window takes no clicks, the picture only the left button";
   engine.begin();
-  EXPECT_TRUE(form.waku.Visible);
-  EXPECT_TRUE(form.RESTART.Enabled);
-  EXPECT_EQ(form.Line_No, 1);
-  EXPECT_EQ(form.Message[0].Caption, U"一");
+  EXPECT_EQ(std::tuple(form.waku.Visible, form.RESTART.Enabled, form.Line_No, form.Message[0].Caption),
+            std::tuple(true, true, 1, Text(U"一")));
   engine.begin();
   EXPECT_EQ(form.Line_No, 1) << "the picture steps only at the title";
   engine.click(ControlId::Message, 3, kMiddleButton).wait(100);
@@ -49,16 +47,14 @@ TEST_F(Play, RevealsOneCharacterATickAndAClickCompletesItWithoutTheClickSound) {
     EXPECT_EQ(form.Text_Running, -1);
   }
   engine.wait(30);
-  EXPECT_EQ(form.Text_Running, 0) << "after seven ticks";
-  EXPECT_EQ(form.Timer3.Interval, 0);
+  EXPECT_EQ(std::tuple(form.Text_Running, form.Timer3.Interval), std::tuple(0, 0)) << "after seven ticks";
 
   const std::size_t before = engine.trace().size();
   engine.click(ControlId::Window).wait(40);
   EXPECT_EQ(form.Line_No, 2);
   EXPECT_EQ(form.Message[0].Caption, U"") << "nothing at the first tick";
   engine.click(ControlId::Window);
-  EXPECT_EQ(form.Message[0].Caption, U"次");
-  EXPECT_EQ(form.Line_No, 2);
+  EXPECT_EQ(std::tuple(form.Line_No, form.Message[0].Caption), std::tuple(2, Text(U"次")));
   EXPECT_EQ(engine.trace().find("close Click", before + 1), engine.trace().rfind("close Click"))
       << "one click sound, for the step, none for the completion";
 }
@@ -80,13 +76,12 @@ TEST_F(Play, MovesByEveryKindOfRecordAndStopsAtTheEnd) {
       {0, 8, "an unknown operator sends the step to record 0"}};
   for (const auto& [line, flag, why] : steps) {
     engine.step();
-    EXPECT_EQ(std::pair(int(form.Line_No), int(form.Flags[0])), std::pair(line, flag)) << why;
+    EXPECT_EQ(std::tuple(form.Line_No, form.Flags[0]), std::tuple(line, flag)) << why;
   }
   form.Line_No = 10;  // on to the end
   engine.step();
-  EXPECT_EQ(form.Line_No, 11);
-  EXPECT_EQ(form.Message[4].Caption, U"▼");
-  EXPECT_EQ(form.Timer1.Interval, 0);
+  EXPECT_EQ(std::tuple(form.Line_No, form.Message[4].Caption, form.Timer1.Interval),
+            std::tuple(11, Text(U"▼"), 0));
   const std::size_t before = engine.trace().size();
   engine.step();
   EXPECT_EQ(form.Line_No, 11);
@@ -123,21 +118,20 @@ TEST_F(Play, TakesTheChoiceHighlightedLastAndKeepsTheLastTargetsForEmptyFields) 
   Form1& form =
       start({record(), choice, record(), record(U"NORMAL", U"三"), record(), record(U"COMMAND<4><><0><0>")});
   engine.begin();
-  EXPECT_EQ(form.Line_No, 1);
-  EXPECT_EQ(form.Choice_Wait, -1);
-  EXPECT_EQ(form.Message[1].Caption, U"・下") << "choices show whole at once";
+  EXPECT_EQ(std::tuple(form.Line_No, form.Choice_Wait, form.Message[1].Caption),
+            std::tuple(1, -1, Text(U"・下")))
+      << "choices show whole at once";
   engine.step();
   EXPECT_EQ(form.Line_No, 1) << "the first choice, highlighted at first, is not offered";
   engine.move(1);
-  EXPECT_EQ(form.Message[1].Back_Style, BackStyle::Opaque);
-  EXPECT_EQ(form.Message[1].ForeColor, 0x00FFFFu);
+  EXPECT_EQ(std::tuple(form.Message[1].Back_Style, form.Message[1].ForeColor),
+            std::tuple(BackStyle::Opaque, 0x00FFFFu));
   engine.move(2);
   EXPECT_EQ(form.Choice_Hover, 1) << "a choice that is not offered keeps the highlight";
   engine.click(ControlId::Message, 0).wait(100);
-  EXPECT_EQ(form.Line_No, 5) << "the highlighted choice, not the clicked label";
-  EXPECT_EQ(form.Choice_Wait, -1);
-  EXPECT_EQ(form.Message[1].Back_Style, BackStyle::Transparent);
-  EXPECT_EQ(form.Choice_Jump[1], 5) << "kept from the choices before";
+  // The highlighted choice, not the clicked label; choice 2's target is kept from the choices before.
+  EXPECT_EQ(std::tuple(form.Line_No, form.Choice_Wait, form.Message[1].Back_Style, form.Choice_Jump[1]),
+            std::tuple(5, -1, BackStyle::Transparent, 5));
   engine.step();
   EXPECT_EQ(form.Line_No, 5) << "choice 2 still leads to record 5";
 }
@@ -145,11 +139,11 @@ TEST_F(Play, TakesTheChoiceHighlightedLastAndKeepsTheLastTargetsForEmptyFields) 
 TEST_F(Play, LeavesAnUnreadChoiceRecordByPresentingItAgain) {
   Form1& form = start({record(), record(U"IMAGE<1>"), record(U"COMMAND<1><0><0><0>")});
   engine.begin().wait(200);
-  EXPECT_EQ(form.Line_No, 2) << "the run made the choice record current";
-  EXPECT_EQ(form.Choice_Wait, 0);
+  EXPECT_EQ(std::tuple(form.Line_No, form.Choice_Wait), std::tuple(2, 0))
+      << "the run made the choice record current";
   engine.step();
-  EXPECT_EQ(form.Line_No, 2);
-  EXPECT_EQ(form.Choice_Wait, -1) << "the first click reads the choices";
+  EXPECT_EQ(std::tuple(form.Line_No, form.Choice_Wait), std::tuple(2, -1))
+      << "the first click reads the choices";
 }
 
 }  // namespace
