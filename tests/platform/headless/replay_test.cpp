@@ -21,19 +21,11 @@ struct ReplayResult {
 };
 
 ReplayResult replay(const TestGame& game, const std::string& script, std::u32string name = U"tallowind") {
-  const std::filesystem::path file = game.root() / "script.txt";
-  std::ofstream(file) << script;
-  ReplayOptions options;
-  options.script = file;
-  options.game_folder = game.root();
-  options.program_name = std::move(name);
-  std::ostringstream trace;
-  std::ostringstream errors;
-  ReplayResult result;
-  result.status = run_replay(options, shared_media(), trace, errors);
-  result.trace = trace.str();
-  result.errors = errors.str();
-  return result;
+  std::ofstream(game.root() / "script.txt") << script;
+  std::ostringstream trace, errors;
+  const ReplayOptions options{game.root() / "script.txt", {}, 1024, 768, game.root(), std::move(name)};
+  const int status = run_replay(options, shared_media(), trace, errors);
+  return {status, trace.str(), errors.str()};
 }
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
