@@ -5,18 +5,10 @@
 #include <limits>
 
 #include "base/failure.h"
+#include "support/inputs.h"
 
 namespace tw {
 namespace {
-
-std::string failure_text(TextView text) {
-  try {
-    to_int16(text);
-  } catch (const Failure& failure) {
-    return failure.what();
-  }
-  return "(no failure)";
-}
 
 TEST(ToInt16, RoundsExactlyHalvesToEven) {
   const std::pair<Text, int> cases[] = {
@@ -46,10 +38,10 @@ TEST(ToInt16, RejectsNonNumbersAndOverflow) {
                           U"\u3000"
                           U"1",
                           U"\uFF11"})
-    EXPECT_EQ(failure_text(text), "数値ではありません: 「" + to_utf8(text) + "」");
+    EXPECT_EQ(test::failure_of([&] { to_int16(text); }), "数値ではありません: 「" + to_utf8(text) + "」");
   const Text huge(400, U'9');
   for (const Text text : {U"32767.5", U"32768", U"-32768.6", U"100000", huge.c_str()})
-    EXPECT_EQ(failure_text(text), "16ビットの範囲外です: 「" + to_utf8(text) + "」");
+    EXPECT_EQ(test::failure_of([&] { to_int16(text); }), "16ビットの範囲外です: 「" + to_utf8(text) + "」");
 }
 
 TEST(ToReal, ReadsTheSameSyntaxWithoutRounding) {

@@ -1,37 +1,25 @@
 #include "platform/game_folder.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <vector>
 
 #include "base/failure.h"
+#include "support/inputs.h"
+#include "support/test_game.h"
 
 namespace tw {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh game folder, unique per process and test, removed again. Every
-// file holds its own relative name. "\x94\x77\x8C\x69" is "背景" in CP932,
-// with ASCII trail bytes.
-struct TempGame {
-  fs::path root =
-      fs::temp_directory_path() / ("tallowind-" + std::to_string(getpid()) + "-" +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+// A game folder whose every file holds its own relative name.
+// "\x94\x77\x8C\x69" is "背景" in CP932, with ASCII trail bytes.
+struct TempGame : test::TestGame {
   TempGame() {
-    for (const std::string& name :
-         std::vector<std::string>{"scene/main.gst", "Image/Ｓｔａｒ.png", "立ち絵A.bmp",
-                                  "\x94\x77\x8C\x69/Sky.bmp", "dup/Data.txt", "dup/DATA.txt"}) {
-      fs::create_directories((root / name).parent_path());
-      std::ofstream(root / name, std::ios::binary) << name;
-    }
+    for (const char* name : {"scene/main.gst", "Image/Ｓｔａｒ.png", "立ち絵A.bmp",
+                             "\x94\x77\x8C\x69/Sky.bmp", "dup/Data.txt", "dup/DATA.txt"})
+      write_bytes(name, name);
   }
-  ~TempGame() {
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
-  }
+  const fs::path root = TestGame::root();
 };
 
 TEST(GameFolder, ResolvesFolderByFolderIgnoringCase) {
@@ -66,13 +54,8 @@ TEST(GameFolder, ReadsWholeFilesAndNamesTheMissingOnes) {
   const TempGame game;
   const GameFolder folder(game.root);
   EXPECT_EQ(folder.read_file(U"\\Scene\\MAIN.gst"), "scene/main.gst");
-  try {
-    folder.read_file(U"\\scene\\none.gst");
-    ADD_FAILURE() << "a missing file was read";
-  } catch (const Failure& failure) {
-    const std::string spelled = (game.root / "scene/none.gst").string();
-    EXPECT_EQ(failure.what(), "ファイルが見つかりません: " + spelled);
-  }
+  EXPECT_EQ(test::failure_of([&] { folder.read_file(U"\\scene\\none.gst"); }),
+            "ファイルが見つかりません: " + (game.root / "scene/none.gst").string());
   EXPECT_THROW(folder.read_file(U"\\scene"), Failure);
 }
 

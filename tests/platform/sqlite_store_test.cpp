@@ -14,10 +14,12 @@
 
 #include "base/failure.h"
 #include "support/inputs.h"
+#include "support/test_game.h"
 
 namespace tw {
 namespace {
 namespace fs = std::filesystem;
+using test::failure_of;
 constexpr TextView kApplication = U"Tallowind", kTitle = U"月下の旅人", kNone = U"(none)";
 
 // The 28 values of a saved game, all the same so that a record mixed from two writes shows.
@@ -54,15 +56,6 @@ std::string run_sql(const fs::path& file, const char* sql) {
   sqlite3_close(db);
   return rows;
 }
-template <class Work>
-std::string failure_of(const Work& work) {
-  try {
-    work();
-  } catch (const Failure& failure) {
-    return failure.what();
-  }
-  return "";
-}
 // The child ends 0 after `work`, 1 on Failure; any other exception aborts it rather than reach the framework.
 template <class Work>
 pid_t start_child(const Work& work) {
@@ -78,9 +71,8 @@ int exit_code_of(pid_t child) {
 
 class SqliteStoreTest : public testing::Test {
  protected:
-  void SetUp() override { fs::remove_all(root); }
-  void TearDown() override { fs::remove_all(root); }
-  const fs::path root = fs::temp_directory_path() / ("tallowind-store-" + std::to_string(getpid()));
+  test::TestGame folder;
+  const fs::path root = folder.root();
   const fs::path file = root / "tallowind" / "saves.sqlite3";
 };
 

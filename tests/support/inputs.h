@@ -5,7 +5,20 @@
 #include <string_view>
 #include <vector>
 
+#include "base/failure.h"
+
 namespace tw::test {
+
+// The text of the Failure that `work` throws, or "" when it throws none.
+template <class Work>
+std::string failure_of(const Work& work) {
+  try {
+    work();
+  } catch (const Failure& failure) {
+    return failure.what();
+  }
+  return "";
+}
 
 // A real file of someone else's, kept in tests/third_party/ (its SOURCES.md
 // says whose and under which licence). Each of these throws, naming the file,
