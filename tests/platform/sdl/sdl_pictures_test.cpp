@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_pictures.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,6 +13,7 @@
 #include "base/failure.h"
 #include "platform/sdl/bmp_bitfields.h"
 #include "support/inputs.h"
+#include "support/test_game.h"
 
 namespace tw {
 namespace {
@@ -26,7 +26,6 @@ using test::read_bytes;
 
 class SdlPicturesTest : public testing::Test {
  protected:
-  ~SdlPicturesTest() override { fs::remove_all(scratch); }
   fs::path write(const std::string& name, const std::string& bytes) {
     std::ofstream(scratch / name, std::ios::binary) << bytes;
     return scratch / name;
@@ -39,8 +38,8 @@ class SdlPicturesTest : public testing::Test {
   } catch (const Failure& failure) {
     return failure.what();
   }
-  fs::path scratch = fs::path(testing::TempDir()) / ("tallowind-pictures-" + std::to_string(getpid()));
-  bool made = fs::create_directories(scratch);
+  test::TestGame folder;
+  const fs::path scratch = folder.root();
   SdlPictures pictures;
   Image image;
 };
