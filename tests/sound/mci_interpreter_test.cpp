@@ -88,38 +88,24 @@ TEST_F(Interpreter, KeepsOneChannelPerAliasWhateverItsLetterCase) {
 TEST_F(Interpreter, RefusesWithADistinctCodeForEachCause) {
   using namespace mci_code;
   const std::u32string song = open("/midi/c scale.mid", U"");
-  const struct {
-    std::u32string command;
-    unsigned code;
-  } cases[] = {
-      {U"", kMissingCommandString},
-      {U"   ", kMissingCommandString},
-      {U"seek midi to start", kUnrecognizedCommand},
-      {U"open /g/a.mid alias midi", kUnrecognizedKeyword},
-      {U"open \"/g/a.mid alias midi", kUnrecognizedKeyword},
-      {U"open \"/g/a.mid\"alias midi", kUnrecognizedKeyword},
-      {song + U"type waveaudio alias w", kUnrecognizedKeyword},
-      {song + U"alias", kUnrecognizedKeyword},
-      {song + U"as midi", kUnrecognizedKeyword},
-      {song + U"sequencer alias midi", kUnrecognizedKeyword},
-      {U"play", kUnrecognizedKeyword},
-      {U"play midi from 0", kUnrecognizedKeyword},
-      {U"status midi mode", kUnrecognizedKeyword},
-      {U"status midi", kUnrecognizedKeyword},
-      {U"status midi length now", kUnrecognizedKeyword},
-      {U"close midi", kInvalidDeviceName},
-      {U"play wav", kInvalidDeviceName},
-      {U"status midi position", kInvalidDeviceName},
-      {U"open \"\" alias x", kFileNotFound},
-      {open("/midi/none.mid", U"type sequencer alias midi"), kFileNotFound},
-      {open("/midi/", U"type sequencer alias midi"), kFileNotFound},
-      {open("/midi/../../etc/passwd", U"alias midi"), kFileNotFound},
-      {U"open \"/etc/passwd\"  alias wav", kFileNotFound},
-      {open("/midi/text.mid", U"type sequencer alias midi"), kInvalidFile},
-      {open("/wave/bad.wav", U" alias wav"), kInvalidFile},
-      {open("/wave/tock.wav", U"type sequencer alias midi"), kInvalidFile},
-  };
-  for (const auto& c : cases) EXPECT_EQ(send(c.command).code, c.code) << to_utf8(c.command);
+  const std::pair<unsigned, std::vector<std::u32string>> cases[] = {
+      {kMissingCommandString, {U"", U"   "}},
+      {kUnrecognizedCommand, {U"seek midi to start"}},
+      {kUnrecognizedKeyword,
+       {U"open /g/a.mid alias midi", U"open \"/g/a.mid alias midi", U"open \"/g/a.mid\"alias midi",
+        song + U"type waveaudio alias w", song + U"alias", song + U"as midi", song + U"sequencer alias midi",
+        U"play", U"play midi from 0", U"status midi mode", U"status midi", U"status midi length now"}},
+      {kInvalidDeviceName, {U"close midi", U"play wav", U"status midi position"}},
+      {kFileNotFound,
+       {U"open \"\" alias x", open("/midi/none.mid", U"type sequencer alias midi"),
+        open("/midi/", U"type sequencer alias midi"), open("/midi/../../etc/passwd", U"alias midi"),
+        U"open \"/etc/passwd\"  alias wav"}},
+      {kInvalidFile,
+       {open("/midi/text.mid", U"type sequencer alias midi"), open("/wave/bad.wav", U" alias wav"),
+        open("/wave/tock.wav", U"type sequencer alias midi")}}};
+  for (const auto& [code, commands] : cases) {
+    for (const std::u32string& command : commands) EXPECT_EQ(send(command).code, code) << to_utf8(command);
+  }
 }
 
 }  // namespace
