@@ -238,25 +238,19 @@ class ReadAhead : public ::testing::Test {
       game.write_bmp(std::string("image/") + name, Image(4, 4, 0x123456));
     }
     game.write_scene(records);
-    session.start();
-    session.run(WaitCommand{100});
+    engine.start().wait(100);
   }
   // What the current record reads ahead.
   std::vector<std::string> read_ahead() {
     pictures.read.clear();
-    session.form().prefetch_pictures_ahead();
+    engine.form().prefetch_pictures_ahead();
     return pictures.read;
   }
-  void step(ControlId control = ControlId::Window) {
-    session.run(ClickCommand{MouseTarget{control, 0}, false, 0, 0, kLeftButton});
-    session.run(WaitCommand{2000});
-  }
+  void step(ControlId control = ControlId::Window) { engine.click(control).wait(2000); }
 
   TestGame game;
   Log pictures;
-  std::ostringstream trace;
-  HeadlessSession session{
-      {1024, 768, game.root(), U"tallowind"}, {pictures, shared_fonts(), shared_media().sounds}, trace};
+  Engine engine{game.root(), U"tallowind", 1024, 768, {pictures, shared_fonts(), shared_media().sounds}};
 };
 
 using Names = std::vector<std::string>;
@@ -269,7 +263,7 @@ TEST_F(ReadAhead, FollowsEachKindOfRecordAsTheStepWill) {
          {U"COMMAND<5><6><0><0>", U"e.bmp<0,0>"},
          {U"NORMAL", U"SP_f.bmp<0,0>"},
          {U"END", U"e.bmp<0,0>"}});
-  Form1& form = session.form();
+  Form1& form = engine.form();
   EXPECT_EQ(read_ahead(), Names{"b.bmp"}) << "the title reads the next record";
   step(ControlId::image1);
   ASSERT_EQ(form.Line_No, 1);
@@ -280,7 +274,7 @@ TEST_F(ReadAhead, FollowsEachKindOfRecordAsTheStepWill) {
   step();
   ASSERT_EQ(form.Choice_Wait, -1);
   EXPECT_EQ(read_ahead(), (Names{"SP_f.bmp", "SP_f.bmp"})) << "choice 1 and its mask";
-  session.run(MoveCommand{MouseTarget{ControlId::Message, 1}, 0, 0});
+  engine.move(1);
   EXPECT_EQ(read_ahead(), Names{}) << "choice 2 keeps the picture on the canvas";
   step();
   ASSERT_EQ(form.Line_No, 6);
@@ -290,9 +284,9 @@ TEST_F(ReadAhead, FollowsEachKindOfRecordAsTheStepWill) {
 TEST_F(ReadAhead, LeavesEntriesThatDoNotReadToTheStep) {
   start({{U"IF<A=x>......1>.......1>", U"a.bmp<0,0>"}, {U"NORMAL", U"no position"}});
   EXPECT_EQ(read_ahead(), Names{});
-  session.form().GAME_List.set_line(0, U"NORMAL");
+  engine.form().GAME_List.set_line(0, U"NORMAL");
   EXPECT_EQ(read_ahead(), Names{});
-  EXPECT_FALSE(session.ended());
+  EXPECT_FALSE(engine.ended());
 }
 
 }  // namespace

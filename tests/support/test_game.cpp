@@ -120,8 +120,8 @@ bool shows_error(const std::string& trace, const std::u32string& message) {
   return trace.find(R"("error":")" + to_utf8(message)) != std::string::npos;
 }
 
-Engine::Engine(const fs::path& root, std::u32string program_name, int width, int height)
-    : session_({width, height, root, std::move(program_name)}, shared_media(), trace_) {}
+Engine::Engine(const fs::path& root, std::u32string program_name, int width, int height, MediaLibraries media)
+    : session_({width, height, root, std::move(program_name)}, media, trace_) {}
 
 Engine& Engine::start() {
   session_.start();

@@ -63,6 +63,10 @@ class TestGame {
   std::filesystem::path data_home_;
 };
 
+Pictures& shared_pictures();
+Fonts& shared_fonts();
+MediaLibraries shared_media();
+
 // The checker's exit status and report on the game in `root` (in check_game.cpp,
 // as the benchmark that shares this file has no checker).
 std::pair<int, std::string> check_game(const std::filesystem::path& root, bool debug_form = false);
@@ -73,7 +77,7 @@ bool shows_error(const std::string& trace, const std::u32string& message);
 class Engine {
  public:
   explicit Engine(const std::filesystem::path& root, std::u32string program_name = U"tallowind",
-                  int width = 1024, int height = 768);
+                  int width = 1024, int height = 768, MediaLibraries media = shared_media());
   explicit Engine(const TestGame& game, std::u32string program_name = U"tallowind", int width = 1024,
                   int height = 768)
       : Engine(game.root(), std::move(program_name), width, height) {}
@@ -106,9 +110,5 @@ class Engine {
   std::ostringstream trace_;
   HeadlessSession session_;
 };
-
-Pictures& shared_pictures();
-Fonts& shared_fonts();
-MediaLibraries shared_media();
 
 }  // namespace tw::test
