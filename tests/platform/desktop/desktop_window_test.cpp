@@ -76,12 +76,6 @@ class Child {
   Child& operator=(const Child&) = delete;
 
   bool started() const { return pid_ > 0; }
-  bool running() {
-    int status = 0;
-    if (pid_ <= 0 || exited_ || ::waitpid(pid_, &status, WNOHANG) != pid_) return pid_ > 0 && !exited_;
-    exited_ = true;
-    return false;
-  }
   // The exit status once the child has ended within `timeout`.
   std::optional<int> wait_exit(std::chrono::milliseconds timeout = 30s) {
     std::optional<int> code;
@@ -130,10 +124,11 @@ class VirtualDisplay {
                                  std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
                                  "-nolisten", "tcp", "-noreset"});
     ::close(ends[1]);
+    // Should the server end or never start, the pipe's last writer is gone.
     std::string number;
     pollfd ready{ends[0], POLLIN, 0};
     const auto until = std::chrono::steady_clock::now() + 30s;
-    while (number.find('\n') == std::string::npos && child_->running()) {
+    while (number.find('\n') == std::string::npos) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
       if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) break;
@@ -143,10 +138,7 @@ class VirtualDisplay {
       number.append(buffer, static_cast<std::size_t>(count));
     }
     ::close(ends[0]);
-    if (number.find('\n') == std::string::npos) {
-      child_.reset();
-      return;
-    }
+    if (number.find('\n') == std::string::npos) child_.reset();
     name_ = ":" + number.substr(0, number.find('\n'));
   }
   bool ready() const { return child_ != nullptr; }
