@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_sound_files.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +14,7 @@
 
 #include "base/failure.h"
 #include "support/inputs.h"
+#include "support/test_game.h"
 
 namespace tw {
 namespace {
@@ -87,8 +87,8 @@ TEST(WaveFileTest, RealFilesLoadWithTheirLayoutOrFailCleanlyAndImaAdpcmLikeTheRe
 }
 
 TEST(WaveFileTest, MoreThanTwoChannelsFoldToStereoAndWhatIsNoSoundIsRefused) {
-  const fs::path temp = testing::TempDir(),
-                 scratch = temp / ("tallowind-" + std::to_string(getpid()) + ".wav");
+  const test::TestGame folder;
+  const fs::path temp = folder.root(), scratch = temp / "folded.wav";
   std::string bytes = test::read_bytes(test::third_party("wav/python-testsuite/pluck-pcm16.wav"));
   bytes[22] = 4, bytes[34] = 8;  // the same blocks as 8-bit samples of four channels
   std::ofstream(scratch, std::ios::binary) << bytes;
@@ -99,7 +99,6 @@ TEST(WaveFileTest, MoreThanTwoChannelsFoldToStereoAndWhatIsNoSoundIsRefused) {
        {scratch, temp, temp / "missing.wav", test::third_party("midi/jazz-soft/test-empty-file.mid"),
         test::third_party("midi/jazz-soft/test-c-major-scale.mid")})
     EXPECT_TRUE(fails_cleanly(file)) << file;
-  fs::remove(scratch);
 }
 
 }  // namespace

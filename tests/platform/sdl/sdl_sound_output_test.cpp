@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_sound_output.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +15,7 @@
 
 #include "platform/sdl/sdl_sound_files.h"
 #include "support/inputs.h"
+#include "support/test_game.h"
 
 namespace tw {
 namespace {
@@ -62,9 +62,9 @@ struct SavedVariable {  // of the environment, restored after the test
 class SdlSoundOutputTest : public testing::Test {
  protected:
   SdlSoundOutputTest() { unsetenv("SDL_SOUNDFONTS"); }
-  ~SdlSoundOutputTest() override { fs::remove_all(game); }
   SavedVariable fonts{"SDL_SOUNDFONTS"}, driver{"SDL_AUDIODRIVER"};
-  fs::path game = fs::path(testing::TempDir()) / ("tallowind-sound-" + std::to_string(getpid()));
+  test::TestGame folder;
+  const fs::path game = folder.root();
 };
 
 TEST_F(SdlSoundOutputTest, SongsAreHeardThroughTheSystemSoundFontUnlessBroken) {

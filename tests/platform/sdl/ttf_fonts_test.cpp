@@ -1,7 +1,6 @@
 #include "platform/sdl/ttf_fonts.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <string>
 
 #include "base/failure.h"
+#include "support/test_game.h"
 
 namespace tw {
 namespace {
@@ -57,7 +57,8 @@ TEST(TtfFontsTest, MinchoHasA21PixelEmBoldHasMoreInkAndCachedFontsKeepTheirStyle
 
 // Fonts limited to one folder through a private fontconfig file.
 TEST(PrivateFontFolderTest, AnyJapaneseFaceStandsInAndNoneIsAFailureSayingWhatToInstall) {
-  const fs::path scratch = fs::path(testing::TempDir()) / ("tallowind-fonts-" + std::to_string(getpid()));
+  const test::TestGame folder;
+  const fs::path scratch = folder.root();
   const fs::path gothic = "/usr/share/fonts/opentype/ipafont-gothic";
   fs::create_directories(scratch / "empty");
   for (const fs::path& folder : {scratch / "empty", fs::path("/usr/share/fonts/truetype/dejavu"), gothic}) {
@@ -73,7 +74,6 @@ TEST(PrivateFontFolderTest, AnyJapaneseFaceStandsInAndNoneIsAFailureSayingWhatTo
           << failure.what();
     }
   }
-  fs::remove_all(scratch);
 }
 
 }  // namespace
