@@ -29,14 +29,12 @@ TEST(SceneFile, FillsEveryStoreRecordByRecord) {
   Form1& form = engine.start().form();
   ASSERT_FALSE(engine.ended()) << engine.trace();
   EXPECT_EQ(form.GAME_List.count(), 2);
-  EXPECT_EQ(form.GAME_List.line(1), U"END");
-  EXPECT_EQ(form.image_list.line(0), U"room.bmp<0,0>");
-  EXPECT_EQ(form.sub_Image_List.line(0), U"face.bmp") << "sub entries are read whatever line 10 says";
-  EXPECT_EQ(form.Wav_List.line(0), U"a.wav");
-  EXPECT_EQ(form.Midi_List.line(0), U"a.mid");
-  EXPECT_EQ(form.Message_List[2].line(0), U"三行目");
-  EXPECT_EQ(form.Message_List[3].line(1), U"最後");
-  EXPECT_EQ(form.Main_List.line(0), U"テストゲーム");
+  // Sub entries are read whatever settings line 10 says.
+  EXPECT_EQ((std::vector<Text>{form.GAME_List.line(1), form.image_list.line(0), form.sub_Image_List.line(0),
+                               form.Wav_List.line(0), form.Midi_List.line(0), form.Message_List[2].line(0),
+                               form.Message_List[3].line(1), form.Main_List.line(0)}),
+            (std::vector<Text>{U"END", U"room.bmp<0,0>", U"face.bmp", U"a.wav", U"a.mid", U"三行目", U"最後",
+                               U"テストゲーム"}));
 }
 
 TEST(SceneFile, ReadsTheRecordCountOrFailsStartUp) {

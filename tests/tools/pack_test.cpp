@@ -59,13 +59,14 @@ TEST_F(Pack, ReadsBackToTheStoresOfTheDebugForm) {
     for (long line = 0; line < 16; ++line) EXPECT_EQ(d.Main_List.line(line), n.Main_List.line(line));
     for (long record = 0; record < 9; ++record) {
       SCOPED_TRACE(record);
-      EXPECT_EQ(d.GAME_List.line(record), n.GAME_List.line(record));
-      EXPECT_EQ(d.image_list.line(record), n.image_list.line(record));
-      EXPECT_EQ(d.sub_Image_List.line(record), n.sub_Image_List.line(record));
-      EXPECT_EQ(d.Wav_List.line(record), n.Wav_List.line(record));
-      EXPECT_EQ(d.Midi_List.line(record), n.Midi_List.line(record));
-      for (int i = 0; i < kMessageLines; ++i)
-        EXPECT_EQ(d.Message_List[i].line(record), n.Message_List[i].line(record));
+      const auto lines = [record](const Form1& f) {
+        std::vector<Text> lines{f.GAME_List.line(record), f.image_list.line(record),
+                                f.sub_Image_List.line(record), f.Wav_List.line(record),
+                                f.Midi_List.line(record)};
+        for (const auto& list : f.Message_List) lines.push_back(list.line(record));
+        return lines;
+      };
+      EXPECT_EQ(lines(d), lines(n));
     }
     fs::remove(game.root() / "scene/scene1.gst");
   }
