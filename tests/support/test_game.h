@@ -41,7 +41,6 @@ class TestGame {
 
   // Writes `lines` as a CP932 text file with CR LF after every line.
   void write_lines(const std::string& relative, const std::vector<std::u32string>& lines);
-  // Writes raw bytes.
   void write_bytes(const std::string& relative, const std::string& bytes);
   // Writes a 24-bit BMP picture.
   void write_bmp(const std::string& relative, const Image& image);
@@ -81,7 +80,6 @@ class Engine {
   explicit Engine(const TestGame& game, std::u32string program_name = U"tallowind", int width = 1024,
                   int height = 768)
       : Engine(game.root(), std::move(program_name), width, height) {}
-  // Starts the engine and returns it for chaining.
   Engine& start();
 
   Form1& form() { return session_.form(); }
