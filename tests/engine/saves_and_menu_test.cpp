@@ -151,13 +151,8 @@ TEST_F(Saves, TheMenuKeepsOneTextModeCheckedAndEndsTheGameAfterClosingTheChannel
     EXPECT_EQ(form.Message_Mode.Checked, !standard) << item;
   }
   EXPECT_TRUE(engine->menu("END_GAME").ended());
-  EXPECT_TRUE(engine->trace().ends_with(R"({"t":100,"mci":"close midi","rc":263,"reply":""})"
-                                        "\n"
-                                        R"({"t":100,"mci":"close wav","rc":263,"reply":""})"
-                                        "\n"
-                                        R"({"t":100,"mci":"close Click","rc":263,"reply":""})"
-                                        "\n"
-                                        R"({"t":100,"end":"END_GAME"})"
+  EXPECT_TRUE(engine->trace().ends_with(mci(100, "close midi", 263) + mci(100, "close wav", 263) +
+                                        mci(100, "close Click", 263) + R"({"t":100,"end":"END_GAME"})" +
                                         "\n"))
       << engine->trace();
 }

@@ -14,13 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string mci(long t, const std::string& command, int rc, const std::string& reply = "") {
-  std::string escaped;
-  for (char c : command) escaped += c == '"' ? std::string("\\\"") : std::string(1, c);
-  return "{\"t\":" + std::to_string(t) + ",\"mci\":\"" + escaped + "\",\"rc\":" + std::to_string(rc) +
-         ",\"reply\":\"" + reply + "\"}\n";
-}
-
 // A one-record game whose record names `music` and `effect`.
 class SoundGame : public ::testing::Test {
  protected:

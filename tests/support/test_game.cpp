@@ -116,6 +116,13 @@ void TestGame::write_debug_game(const std::vector<std::u32string>& settings_line
   }
 }
 
+std::string mci(long t, const std::string& command, int rc, const std::string& reply) {
+  std::string escaped;
+  for (char c : command) escaped += c == '"' ? std::string("\\\"") : std::string(1, c);
+  return "{\"t\":" + std::to_string(t) + ",\"mci\":\"" + escaped + "\",\"rc\":" + std::to_string(rc) +
+         ",\"reply\":\"" + reply + "\"}\n";
+}
+
 bool shows_error(const std::string& trace, const std::u32string& message) {
   return trace.find(R"("error":")" + to_utf8(message)) != std::string::npos;
 }

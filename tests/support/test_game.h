@@ -66,6 +66,9 @@ Pictures& shared_pictures();
 Fonts& shared_fonts();
 MediaLibraries shared_media();
 
+// The trace's line of a media command at `t` ms.
+std::string mci(long t, const std::string& command, int rc, const std::string& reply = "");
+
 // The checker's exit status and report on the game in `root` (in check_game.cpp,
 // as the benchmark that shares this file has no checker).
 std::pair<int, std::string> check_game(const std::filesystem::path& root, bool debug_form = false);
