@@ -88,7 +88,8 @@ TEST(WaveFileTest, RealFilesLoadWithTheirLayoutOrFailCleanlyAndImaAdpcmLikeTheRe
 
 TEST(WaveFileTest, MoreThanTwoChannelsFoldToStereoAndWhatIsNoSoundIsRefused) {
   const test::TestGame folder;
-  const fs::path temp = folder.root(), scratch = temp / "folded.wav";
+  const fs::path& temp = folder.root();
+  const fs::path scratch = temp / "folded.wav";
   std::string bytes = test::read_bytes(test::third_party("wav/python-testsuite/pluck-pcm16.wav"));
   bytes[22] = 4, bytes[34] = 8;  // the same blocks as 8-bit samples of four channels
   std::ofstream(scratch, std::ios::binary) << bytes;

@@ -58,7 +58,7 @@ TEST(TtfFontsTest, MinchoHasA21PixelEmBoldHasMoreInkAndCachedFontsKeepTheirStyle
 // Fonts limited to one folder through a private fontconfig file.
 TEST(PrivateFontFolderTest, AnyJapaneseFaceStandsInAndNoneIsAFailureSayingWhatToInstall) {
   const test::TestGame folder;
-  const fs::path scratch = folder.root();
+  const fs::path& scratch = folder.root();
   const fs::path gothic = "/usr/share/fonts/opentype/ipafont-gothic";
   fs::create_directories(scratch / "empty");
   for (const fs::path& folder : {scratch / "empty", fs::path("/usr/share/fonts/truetype/dejavu"), gothic}) {
