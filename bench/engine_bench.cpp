@@ -130,7 +130,7 @@ struct PlayedScene {
   PictureCache pictures{test::shared_pictures()};
   std::ostringstream trace;
   HeadlessSession session{{1024, 768, scene.game.root(), U"tallowind"},
-                          {pictures, test::shared_fonts(), test::shared_media().sounds},
+                          {pictures, test::shared_fonts(), test::shared_assets().sounds},
                           trace};
 
   PlayedScene() {

@@ -1,4 +1,4 @@
-// Fuzz targets that run the engine's media readers and the whole engine on
+// Fuzz targets that run the engine's file readers and the whole engine on
 // files of a game folder of their own.
 #include <unistd.h>
 
@@ -53,7 +53,7 @@ struct FuzzGame {
   CachedPictures game_pictures{pictures};
   TtfFonts fonts;
   SdlSoundFiles sounds;
-  MediaLibraries media{game_pictures, fonts, sounds};
+  AssetLibraries assets{game_pictures, fonts, sounds};
 
   FuzzGame() : root(fs::temp_directory_path() / ("tallowind-fuzz-" + std::to_string(::getpid()))) {
     fs::remove_all(root);
@@ -106,7 +106,7 @@ void game(std::string_view input) {
   }
 
   std::ostringstream trace;
-  HeadlessSession session({1024, 768, folder.game(), U"tallowind"}, folder.media, trace);
+  HeadlessSession session({1024, 768, folder.game(), U"tallowind"}, folder.assets, trace);
   session.start();
   std::int64_t played = 0;
   for (ReplayLine& line : script) {

@@ -142,13 +142,13 @@ int main(int argc, char** argv) {
       return tw::run_check(folder, tw::selects_debug_mode(program.name), pictures, sounds, std::cout);
     }
     tw::TtfFonts fonts;
-    const tw::MediaLibraries media{pictures, fonts, sounds};
+    const tw::AssetLibraries assets{pictures, fonts, sounds};
     if (command == Command::Replay) {
       replay.game_folder = folder;
       replay.program_name = program.name;
-      return tw::run_replay(replay, media, std::cout, std::cerr);
+      return tw::run_replay(replay, assets, std::cout, std::cerr);
     }
-    return tw::run_desktop({folder, program.name, windowed}, media);
+    return tw::run_desktop({folder, program.name, windowed}, assets);
   } catch (const tw::NoDisplay& reason) {
     std::cerr << "tallowind: no display found to open the game's window on (" << reason.what() << ").\n"
               << "Set DISPLAY or WAYLAND_DISPLAY to a running display, or play without a window from a\n"

@@ -42,7 +42,7 @@ class Fonts {
 };
 
 // The libraries that read the game's pictures and sounds and draw its texts.
-struct MediaLibraries {
+struct AssetLibraries {
   Pictures& pictures;
   Fonts& fonts;
   SoundFiles& sounds;

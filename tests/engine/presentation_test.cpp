@@ -250,7 +250,7 @@ class ReadAhead : public ::testing::Test {
 
   TestGame game;
   Log pictures;
-  Engine engine{game.root(), U"tallowind", 1024, 768, {pictures, shared_fonts(), shared_media().sounds}};
+  Engine engine{game.root(), U"tallowind", 1024, 768, {pictures, shared_fonts(), shared_assets().sounds}};
 };
 
 using Names = std::vector<std::string>;

@@ -50,7 +50,7 @@ class Interpreter : public ::testing::Test {
   GameFolder folder{game.root()};
   VirtualClock clock;
   RecordingOutput output;
-  MciInterpreter media{folder, clock, shared_media().sounds, output};
+  MciInterpreter media{folder, clock, shared_assets().sounds, output};
 };
 
 TEST_F(Interpreter, ReportsSongsInSixteenthNotesAndSoundEffectsInMilliseconds) {

@@ -127,8 +127,9 @@ bool shows_error(const std::string& trace, const std::u32string& message) {
   return trace.find(R"("error":")" + to_utf8(message)) != std::string::npos;
 }
 
-Engine::Engine(const fs::path& root, std::u32string program_name, int width, int height, MediaLibraries media)
-    : session_({width, height, root, std::move(program_name)}, media, trace_) {}
+Engine::Engine(const fs::path& root, std::u32string program_name, int width, int height,
+               AssetLibraries assets)
+    : session_({width, height, root, std::move(program_name)}, assets, trace_) {}
 
 Engine& Engine::start() {
   session_.start();
@@ -170,7 +171,7 @@ Fonts& shared_fonts() {
   return fonts;
 }
 
-MediaLibraries shared_media() {
+AssetLibraries shared_assets() {
   static SdlSoundFiles sounds;
   return {shared_pictures(), shared_fonts(), sounds};
 }

@@ -64,7 +64,7 @@ class TestGame {
 
 Pictures& shared_pictures();
 Fonts& shared_fonts();
-MediaLibraries shared_media();
+AssetLibraries shared_assets();
 
 // The trace's line of a media command at `t` ms.
 std::string mci(long t, const std::string& command, int rc, const std::string& reply = "");
@@ -79,7 +79,7 @@ bool shows_error(const std::string& trace, const std::u32string& message);
 class Engine {
  public:
   explicit Engine(const std::filesystem::path& root, std::u32string program_name = U"tallowind",
-                  int width = 1024, int height = 768, MediaLibraries media = shared_media());
+                  int width = 1024, int height = 768, AssetLibraries assets = shared_assets());
   explicit Engine(const TestGame& game, std::u32string program_name = U"tallowind", int width = 1024,
                   int height = 768)
       : Engine(game.root(), std::move(program_name), width, height) {}

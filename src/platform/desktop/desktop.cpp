@@ -52,21 +52,21 @@ class DesktopClock : public Clock {
 
 }  // namespace
 
-int run_desktop(const DesktopOptions& options, MediaLibraries media) {
+int run_desktop(const DesktopOptions& options, AssetLibraries assets) {
   SdlVideo video;
-  DesktopScreen screen(options.windowed, media.fonts);
+  DesktopScreen screen(options.windowed, assets.fonts);
   DesktopClock clock;
   GameFolder game(options.game_folder);
   DeferredSoundOutput sound([&] { return std::make_unique<SdlSoundOutput>(options.game_folder); });
-  MciInterpreter commands(game, clock, media.sounds, sound);
+  MciInterpreter commands(game, clock, assets.sounds, sound);
   SqliteStore settings(default_settings_file());
-  Platform platform{screen,   clock,          screen,      screen, commands,
-                    settings, media.pictures, media.fonts, game,   {options.program_name}};
+  Platform platform{screen,   clock,           screen,       screen, commands,
+                    settings, assets.pictures, assets.fonts, game,   {options.program_name}};
   Form1 form(platform);
   try {
     // The audio device and the SoundFont take the machine for a while: the
     // first frame comes first, the title's music a moment after it.
-    run_event_loop(form, screen, media.fonts, clock, [&sound] { sound.start(); });
+    run_event_loop(form, screen, assets.fonts, clock, [&sound] { sound.start(); });
   } catch (const ProgramEnded& ended) {
     // Ended by the player, by END or after a failure message; a script that
     // started the game sees the failure in the exit status.

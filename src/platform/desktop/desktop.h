@@ -25,6 +25,6 @@ struct NoDisplay : std::runtime_error {
 // ordinary window with `windowed`. Returns the exit status: 0 when the
 // player ended the game, 1 when it ended with a failure message. Throws
 // NoDisplay before anything is shown when there is no display.
-int run_desktop(const DesktopOptions& options, MediaLibraries media);
+int run_desktop(const DesktopOptions& options, AssetLibraries assets);
 
 }  // namespace tw

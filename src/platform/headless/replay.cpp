@@ -19,10 +19,11 @@ std::optional<std::string> read_whole_file(const std::filesystem::path& file) {
   return content.str();
 }
 
-int play(const ReplayOptions& options, const std::vector<ReplayLine>& script, MediaLibraries media,
+int play(const ReplayOptions& options, const std::vector<ReplayLine>& script, AssetLibraries assets,
          std::ostream& trace, std::ostream& errors) {
   HeadlessSession session(
-      {options.screen_width, options.screen_height, options.game_folder, options.program_name}, media, trace);
+      {options.screen_width, options.screen_height, options.game_folder, options.program_name}, assets,
+      trace);
   try {
     session.start();
     for (const ReplayLine& line : script) session.run(line.action);
@@ -38,7 +39,7 @@ int play(const ReplayOptions& options, const std::vector<ReplayLine>& script, Me
 
 }  // namespace
 
-int run_replay(const ReplayOptions& options, MediaLibraries media, std::ostream& out, std::ostream& errors) {
+int run_replay(const ReplayOptions& options, AssetLibraries assets, std::ostream& out, std::ostream& errors) {
   const auto script_text = read_whole_file(options.script);
   if (!script_text) {
     errors << "tallowind: cannot read the replay script " << options.script << "\n";
@@ -51,14 +52,14 @@ int run_replay(const ReplayOptions& options, MediaLibraries media, std::ostream&
     errors << "tallowind: " << options.script.string() << ", " << error.message << "\n";
     return 2;
   }
-  if (!options.trace) return play(options, script, media, out, errors);
+  if (!options.trace) return play(options, script, assets, out, errors);
 
   std::ofstream trace_file(*options.trace, std::ios::binary | std::ios::trunc);
   if (!trace_file) {
     errors << "tallowind: cannot write the trace " << *options.trace << "\n";
     return 2;
   }
-  return play(options, script, media, trace_file, errors);
+  return play(options, script, assets, trace_file, errors);
 }
 
 }  // namespace tw

@@ -21,6 +21,6 @@ struct ReplayOptions {
 // time. Returns the exit status: 0 when the script ran to its end or to the
 // end of the program, 2 when the script is malformed or cannot be read, 1
 // when a screenshot cannot be drawn or written (the reason goes to `errors`).
-int run_replay(const ReplayOptions& options, MediaLibraries media, std::ostream& out, std::ostream& errors);
+int run_replay(const ReplayOptions& options, AssetLibraries assets, std::ostream& out, std::ostream& errors);
 
 }  // namespace tw

@@ -6,16 +6,16 @@
 
 namespace tw {
 
-HeadlessSession::HeadlessSession(const SessionOptions& options, MediaLibraries media, std::ostream& trace)
+HeadlessSession::HeadlessSession(const SessionOptions& options, AssetLibraries assets, std::ostream& trace)
     : trace_(trace),
       screen_(options.screen_width, options.screen_height),
       dialogs_(trace_, clock_),
       game_(options.game_folder),
-      media_(game_, clock_, media.sounds, silence_),
+      media_(game_, clock_, assets.sounds, silence_),
       traced_media_(media_, trace_, clock_),
       settings_(default_settings_file()),
-      platform_{screen_,   clock_,         dialogs_,    dialogs_, traced_media_,
-                settings_, media.pictures, media.fonts, game_,    {options.program_name}},
+      platform_{screen_,   clock_,          dialogs_,     dialogs_, traced_media_,
+                settings_, assets.pictures, assets.fonts, game_,    {options.program_name}},
       form_(platform_) {}
 
 void HeadlessSession::start() {

@@ -23,7 +23,7 @@ struct SessionOptions {
 // it from a script; tests drive it directly.
 class HeadlessSession {
  public:
-  HeadlessSession(const SessionOptions& options, MediaLibraries media, std::ostream& trace);
+  HeadlessSession(const SessionOptions& options, AssetLibraries assets, std::ostream& trace);
 
   // Creates the window: the load step and the first presentation.
   void start();

@@ -23,7 +23,7 @@ TEST(DemoReplay, PlaysFromTheTitleToTheEndShowingTheTitlePictureInTheMiddle) {
   options.game_folder = source / "games/demo";
   options.program_name = U"tallowind";
   std::ostringstream trace, errors;
-  const int status = run_replay(options, shared_media(), trace, errors);
+  const int status = run_replay(options, shared_assets(), trace, errors);
   fs::current_path(before);
 
   const std::string t = trace.str();

@@ -24,7 +24,7 @@ ReplayResult replay(const TestGame& game, const std::string& script, std::u32str
   std::ofstream(game.root() / "script.txt") << script;
   std::ostringstream trace, errors;
   const ReplayOptions options{game.root() / "script.txt", {}, 1024, 768, game.root(), std::move(name)};
-  const int status = run_replay(options, shared_media(), trace, errors);
+  const int status = run_replay(options, shared_assets(), trace, errors);
   return {status, trace.str(), errors.str()};
 }
 
