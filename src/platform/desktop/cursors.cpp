@@ -30,7 +30,7 @@ GameCursors::GameCursors(const std::vector<const Image*>& pictures, const Screen
 void GameCursors::point_at(const Image* picture) {
   SDL_Cursor* wanted = SDL_GetDefaultCursor();
   for (const auto& [made_of, cursor] : cursors_) {
-    if (picture && made_of == picture && cursor) wanted = cursor.get();
+    if (made_of == picture && cursor) wanted = cursor.get();
   }
   if (wanted != shown_) {
     SDL_SetCursor(wanted);

@@ -7,41 +7,25 @@
 
 namespace tw {
 
-// Owning handles of SDL objects: each frees its object with the call that
-// SDL pairs with the one that made it.
-struct SdlWindowDeleter {
-  void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
-};
-struct SdlRendererDeleter {
-  void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
-};
-struct SdlTextureDeleter {
-  void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
-};
-struct SdlSurfaceDeleter {
-  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-struct SdlCursorDeleter {
-  void operator()(SDL_Cursor* cursor) const { SDL_FreeCursor(cursor); }
-};
-struct SdlRwDeleter {
-  void operator()(SDL_RWops* rw) const { SDL_RWclose(rw); }
-};
-struct SdlWavDeleter {
-  void operator()(Uint8* buffer) const { SDL_FreeWAV(buffer); }
-};
-struct TtfFontDeleter {
-  void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
+// Frees an object with the call that its library pairs with the one that
+// made it.
+template <auto Free>
+struct FreeWith {
+  template <class T>
+  void operator()(T* object) const {
+    Free(object);
+  }
 };
 
-using SdlWindow = std::unique_ptr<SDL_Window, SdlWindowDeleter>;
-using SdlRenderer = std::unique_ptr<SDL_Renderer, SdlRendererDeleter>;
-using SdlTexture = std::unique_ptr<SDL_Texture, SdlTextureDeleter>;
-using SdlSurface = std::unique_ptr<SDL_Surface, SdlSurfaceDeleter>;
-using SdlCursor = std::unique_ptr<SDL_Cursor, SdlCursorDeleter>;
-using SdlRw = std::unique_ptr<SDL_RWops, SdlRwDeleter>;
+// Owning handles of SDL objects.
+using SdlWindow = std::unique_ptr<SDL_Window, FreeWith<SDL_DestroyWindow>>;
+using SdlRenderer = std::unique_ptr<SDL_Renderer, FreeWith<SDL_DestroyRenderer>>;
+using SdlTexture = std::unique_ptr<SDL_Texture, FreeWith<SDL_DestroyTexture>>;
+using SdlSurface = std::unique_ptr<SDL_Surface, FreeWith<SDL_FreeSurface>>;
+using SdlCursor = std::unique_ptr<SDL_Cursor, FreeWith<SDL_FreeCursor>>;
+using SdlRw = std::unique_ptr<SDL_RWops, FreeWith<SDL_RWclose>>;
 // The samples SDL_LoadWAV_RW hands out.
-using SdlWavBuffer = std::unique_ptr<Uint8, SdlWavDeleter>;
-using TtfFont = std::unique_ptr<TTF_Font, TtfFontDeleter>;
+using SdlWavBuffer = std::unique_ptr<Uint8, FreeWith<SDL_FreeWAV>>;
+using TtfFont = std::unique_ptr<TTF_Font, FreeWith<TTF_CloseFont>>;
 
 }  // namespace tw

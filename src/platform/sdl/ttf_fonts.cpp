@@ -22,14 +22,8 @@
 namespace tw {
 namespace {
 
-struct PatternDestroy {
-  void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
-};
-struct ConfigDestroy {
-  void operator()(FcConfig* config) const { FcConfigDestroy(config); }
-};
-using PatternPtr = std::unique_ptr<FcPattern, PatternDestroy>;
-using ConfigPtr = std::unique_ptr<FcConfig, ConfigDestroy>;
+using PatternPtr = std::unique_ptr<FcPattern, FreeWith<FcPatternDestroy>>;
+using ConfigPtr = std::unique_ptr<FcConfig, FreeWith<FcConfigDestroy>>;
 
 constexpr double kPointsPerInch = 72.0;
 // Games use a handful of sizes; a runaway script must not keep every one open.

@@ -4,22 +4,16 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "platform/desktop/image_window.h"
+#include "platform/sdl/sdl_handles.h"
 
 namespace tw {
 namespace {
 
-struct SurfaceFree {
-  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
-
 // The window's surface after showing `image` at `factor`.
-Surface shown(const Image& image, int factor) {
-  Surface surface(SDL_CreateRGBSurfaceWithFormat(0, image.width * factor + 3, image.height * factor + 1, 32,
-                                                 SDL_PIXELFORMAT_RGB888));
+SdlSurface shown(const Image& image, int factor) {
+  SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, image.width * factor + 3, image.height * factor + 1,
+                                                    32, SDL_PIXELFORMAT_RGB888));
   for (int y = 0; y < image.height * factor; ++y) {
     auto* row = reinterpret_cast<Pixel*>(static_cast<unsigned char*>(surface->pixels) + y * surface->pitch);
     for (int x = 0; x < image.width * factor; ++x) row[x] = image.at(x / factor, y / factor);
@@ -30,7 +24,7 @@ Surface shown(const Image& image, int factor) {
 TEST(DesktopChangedRect, CoversEveryChangedPixelAtEachFactorButNotTheUnusedTopByte) {
   for (const int factor : {1, 2}) {
     const Image before(9, 7, 0x102030);
-    const Surface surface = shown(before, factor);
+    const SdlSurface surface = shown(before, factor);
     EXPECT_EQ(changed_rect(before, *surface, factor), Rect{}) << factor;
 
     Image after = before;
