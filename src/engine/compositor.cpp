@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/settings.h"
 #include "engine/screen_layout.h"
 #include "present/raster.h"
 
@@ -48,15 +49,31 @@ void draw_picture_box(Image& screen, const PictureBox& box, const ScreenPlace& p
   if (box.Picture) paint_picture(screen, *box.Picture, place.rect.x, place.rect.y, place.visible);
 }
 
+// An earlier page in the message window: the frame and the window as they
+// are now, and the page's four lines where the labels show theirs.
+void draw_page(Image& screen, const Form1& form, const std::array<Text, kMessageLines>& page, Fonts& fonts,
+               int pixels_per_inch) {
+  draw_picture_box(screen, form.waku, place_of_waku(form));
+  draw_picture_box(screen, form.Window, place_of_Window(form));
+  const Colour plain = system_colour_for(form.Main_List.line(setting::kTextColour));
+  for (int i = 0; i < kMessageLines; ++i) {
+    Label line = form.Message[i];
+    line.Caption = page[i];
+    line.Back_Style = BackStyle::Transparent;
+    line.ForeColor = plain;
+    draw_label(screen, line, place_of_message(form, i), fonts, pixels_per_inch);
+  }
+}
+
 }  // namespace
 
-Image compose_screen(const Form1& form, Fonts& fonts) {
+Image compose_screen(const Form1& form, Fonts& fonts, const ScreenView& view) {
   Image screen;
-  compose_screen(form, fonts, screen);
+  compose_screen(form, fonts, screen, view);
   return screen;
 }
 
-void compose_screen(const Form1& form, Fonts& fonts, Image& screen) {
+void compose_screen(const Form1& form, Fonts& fonts, Image& screen, const ScreenView& view) {
   if (!form.form.Visible) {
     screen.width = form.form_surface.width;
     screen.height = form.form_surface.height;
@@ -74,6 +91,11 @@ void compose_screen(const Form1& form, Fonts& fonts, Image& screen) {
     if (label->Visible) draw_label(screen, *label, place_on_form(form, *label), fonts, ppi);
   }
   if (form.image1.Visible) draw_picture_box(screen, form.image1, place_of_image1(form));
+  if (view.hide_message_window) return;
+  if (view.page) {
+    draw_page(screen, form, *view.page, fonts, ppi);
+    return;
+  }
   if (form.waku.Visible) {
     draw_picture_box(screen, form.waku, place_of_waku(form));
     if (form.Window.Visible) {

@@ -1,18 +1,29 @@
 #pragma once
 
+#include <array>
+
 #include "base/image.h"
 #include "engine/form1.h"
 #include "platform/pictures_and_fonts.h"
 
 namespace tw {
 
+// What the player's comforts change in the picture of the screen, never in
+// the engine: the message window put away, or an earlier page shown in it.
+struct ScreenView {
+  bool hide_message_window = false;
+  // Four lines drawn in the message window instead of its labels' captions,
+  // in the plain text colour; the window is shown even where the game hid it.
+  const std::array<Text, kMessageLines>* page = nullptr;
+};
+
 // The whole screen as the player sees it: the window's own surface with its
 // tiles, the debug labels, the main picture, and the message frame with the
 // message window and its labels on top. The replay's screenshots and the
 // desktop window both show this image.
-Image compose_screen(const Form1& form, Fonts& fonts);
+Image compose_screen(const Form1& form, Fonts& fonts, const ScreenView& view = {});
 // The same into an image kept from frame to frame, so that presenting does
 // not take fresh memory each time.
-void compose_screen(const Form1& form, Fonts& fonts, Image& screen);
+void compose_screen(const Form1& form, Fonts& fonts, Image& screen, const ScreenView& view = {});
 
 }  // namespace tw
