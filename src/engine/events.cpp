@@ -86,12 +86,6 @@ void Form1::run_timer(int number) {
   });
 }
 
-std::optional<int> Form1::run_due_timers(const std::function<bool(std::int64_t due)>& runs_now) {
-  std::optional<int> number;
-  while ((number = next_timer()) && runs_now(timer(*number).due)) run_timer(*number);
-  return number;
-}
-
 void Form1::mouse_down(ControlId control, int index, int button) {
   as_event([=, this] {
     switch (control) {

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 #include "base/text.h"
@@ -100,6 +99,10 @@ class Form1 {
   std::int16_t Midi_Length = 0;
   Text Midi_Name;
 
+  // Counts the plays begun anew by a load or a return to the title, so that
+  // the player's history can tell the pages of this play from earlier ones.
+  std::uint32_t plays_begun = 0;
+
   // ---- Public procedures -------------------------------------------------
   void Set_Flag_Valu(std::int16_t& Flag, const Text& Valu, const Text& enzansi);
   // The chosen target, or nothing for a letter or operator that is none.
@@ -118,11 +121,6 @@ class Form1 {
   const Timer& timer(int number) const;
   // Runs one tick of timer `number` at its due time.
   void run_timer(int number);
-  // Runs timer ticks in the order of next_timer for as long as `runs_now`
-  // lets the next one run: it is asked with that tick's due time just before
-  // the tick, so a platform in virtual time can move its clock there. Returns
-  // the timer it did not let run, or nothing when no timer runs.
-  std::optional<int> run_due_timers(const std::function<bool(std::int64_t due)>& runs_now);
   void mouse_down(ControlId control, int index, int button);
   void mouse_move(ControlId control, int index);
   // Takes a popup menu item; the item must be visible and enabled.

@@ -60,6 +60,7 @@ Text Form1::read_saved(TextView key, TextView fallback) {
 void Form1::Load_Click() {
   with_message(kLoadMessage, [this] {
     if (load_stepping_) throw Failure("the step of a loaded game leaves a LOAD record and would load again");
+    ++plays_begun;
     Line_No = round_to_int16(to_real(read_saved(kRecordKey, U"0")) - 1.0);
     for (int flag = 0; flag < kFlagCount; ++flag) Flags[flag] = to_int16(read_saved(flag_key(flag), U"0"));
     Scene_No = to_int16(read_saved(kSceneKey, U"1"));
@@ -115,6 +116,7 @@ void Form1::Next_Scene_File() {
 
 void Form1::RESTART_Click() {
   with_message(kRestartMessage, [this] {
+    ++plays_begun;
     Scene_No = 1;
     Line_No = 0;
     Clear_Scene_Data();

@@ -35,6 +35,8 @@ class SoundOutput {
   virtual void play_wave(std::string_view channel, std::shared_ptr<const WaveSound> wave) = 0;
   // Silences `channel`.
   virtual void stop(std::string_view channel) = 0;
+  // How loud every channel plays from now on: 0 silent to 1 as the files are.
+  virtual void set_loudness(double loudness) { static_cast<void>(loudness); }
 };
 
 // Reads sound effect files. Throws Failure for a file that is not a sound.

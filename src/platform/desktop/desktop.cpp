@@ -12,6 +12,7 @@
 #include "platform/desktop/event_loop.h"
 #include "platform/sdl/sdl_sound_output.h"
 #include "platform/sqlite_store.h"
+#include "player/player.h"
 #include "sound/mci_interpreter.h"
 
 namespace tw {
@@ -50,6 +51,18 @@ class DesktopClock : public Clock {
   Uint64 start_ = SDL_GetTicks64();
 };
 
+// Full screen and the loudness, as the player asks for them.
+class DesktopPlayerHost : public PlayerHost {
+ public:
+  DesktopPlayerHost(DesktopScreen& screen, SoundOutput& sound) : screen_(screen), sound_(sound) {}
+  void show_full_screen(bool full_screen) override { screen_.show_full_screen(full_screen); }
+  void set_loudness(double loudness) override { sound_.set_loudness(loudness); }
+
+ private:
+  DesktopScreen& screen_;
+  SoundOutput& sound_;
+};
+
 }  // namespace
 
 int run_desktop(const DesktopOptions& options, AssetLibraries assets) {
@@ -63,13 +76,16 @@ int run_desktop(const DesktopOptions& options, AssetLibraries assets) {
   Platform platform{screen,   clock,           screen,       screen, commands,
                     settings, assets.pictures, assets.fonts, game,   {options.program_name}};
   Form1 form(platform);
+  DesktopPlayerHost host(screen, sound);
+  Player player(form, host);
   try {
     // The audio device and the SoundFont take the machine for a while: the
     // first frame comes first, the title's music a moment after it.
-    run_event_loop(form, screen, assets.fonts, clock, [&sound] { sound.start(); });
+    run_event_loop(form, player, screen, assets.fonts, clock, [&sound] { sound.start(); });
   } catch (const ProgramEnded& ended) {
     // Ended by the player, by END or after a failure message; a script that
     // started the game sees the failure in the exit status.
+    player.keep_read_marks();
     return ended.reason == EndReason::Failure ? 1 : 0;
   }
   return 0;

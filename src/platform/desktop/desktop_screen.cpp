@@ -68,4 +68,6 @@ void DesktopScreen::present(const Image& screen) { window_.present(screen, scale
 
 void DesktopScreen::invalidate() { window_.invalidate(); }
 
+void DesktopScreen::show_full_screen(bool full_screen) { static_cast<void>(full_screen); }
+
 }  // namespace tw

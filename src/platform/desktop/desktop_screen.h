@@ -29,6 +29,7 @@ class DesktopScreen : public Screen, public Dialogs, public PopupMenus {
   void present(const Image& screen);
   // The window must be drawn again whole: it was uncovered or resized.
   void invalidate();
+  void show_full_screen(bool full_screen);
 
  private:
   bool windowed_;

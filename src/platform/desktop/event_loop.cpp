@@ -5,13 +5,15 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <string_view>
 #include <utility>
 
-#include "engine/compositor.h"
 #include "engine/screen_layout.h"
 #include "platform/desktop/cursors.h"
 #include "platform/desktop/frame_log.h"
+#include "platform/desktop/game_controllers.h"
 #include "platform/desktop/popup_menu.h"
+#include "player/player.h"
 
 namespace tw {
 
@@ -28,11 +30,21 @@ int button_of(Uint8 sdl_button) {
   }
 }
 
+// Keys that repeat while held: moving in a list. Other keys act once a press.
+bool repeats(std::string_view key) {
+  return key == "Up" || key == "Down" || key == "PageUp" || key == "PageDown";
+}
+
+KeyModifiers modifiers_of(Uint16 mod) {
+  return {(mod & KMOD_ALT) != 0, (mod & KMOD_CTRL) != 0, (mod & KMOD_SHIFT) != 0};
+}
+
 class EventLoop {
  public:
-  EventLoop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock,
+  EventLoop(Form1& form, Player& player, DesktopScreen& screen, Fonts& fonts, const Clock& clock,
             const std::function<void()>& after_first_frame)
       : form_(form),
+        player_(player),
         screen_(screen),
         fonts_(fonts),
         clock_(clock),
@@ -40,16 +52,15 @@ class EventLoop {
         after_first_frame_(after_first_frame) {}
 
   [[noreturn]] void run() {
-    form_.create();
+    player_.start();
     cursors_.emplace(pointer_pictures(form_), screen_.scale());
     for (;;) {
-      const std::optional<int> timer = run_due_timers();
+      const std::optional<std::int64_t> due = run_due();
       show();
       read_ahead();
       // Sleeps until the next event or, while a timer runs, its next tick.
-      const int wait_ms = timer ? static_cast<int>(std::clamp<std::int64_t>(
-                                      form_.timer(*timer).due - clock_.now_ms(), 1, 1 << 30))
-                                : -1;
+      const int wait_ms =
+          due ? static_cast<int>(std::clamp<std::int64_t>(*due - clock_.now_ms(), 1, 1 << 30)) : -1;
       SDL_Event event;
       if (wait_ms < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, wait_ms)) handle(event);
     }
@@ -58,8 +69,8 @@ class EventLoop {
  private:
   // Real time moves on while the ticks run: a tick that falls due meanwhile
   // runs before the next frame.
-  std::optional<int> run_due_timers() {
-    return form_.run_due_timers([this](std::int64_t due) {
+  std::optional<std::int64_t> run_due() {
+    return player_.run_due([this](std::int64_t due) {
       if (due > clock_.now_ms()) return false;
       recompose_ = true;
       return true;
@@ -70,7 +81,7 @@ class EventLoop {
   // an engine event, the menu drawn again over the kept screen.
   void show() {
     if (recompose_) {
-      compose_screen(form_, fonts_, screen_image_);
+      player_.compose(fonts_, screen_image_);
       redraw_ = true;
     }
     recompose_ = false;
@@ -118,12 +129,85 @@ class EventLoop {
         button_up(engine_point(screen_.scale(), event.button.x, event.button.y));
         break;
       case SDL_KEYDOWN:
-        // The game itself takes no keys; Escape closes the menu.
-        if (event.key.keysym.sym == SDLK_ESCAPE && menu_.escape()) redraw_ = true;
+      case SDL_KEYUP:
+        key(event.key);
+        break;
+      case SDL_MOUSEWHEEL:
+        if (!menu_.is_open() && event.wheel.y != 0) {
+          const int notches =
+              event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+          player_.wheel(notches);
+          recompose_ = true;
+        }
+        break;
+      case SDL_CONTROLLERDEVICEADDED:
+        controllers_.add(event.cdevice.which);
+        break;
+      case SDL_CONTROLLERDEVICEREMOVED:
+        controllers_.remove(event.cdevice.which);
+        break;
+      case SDL_CONTROLLERBUTTONDOWN:
+      case SDL_CONTROLLERBUTTONUP:
+        pad(event.cbutton);
         break;
       default:
         break;
     }
+  }
+
+  // In the open menu the keys move in it; elsewhere they are the player's.
+  void key(const SDL_KeyboardEvent& key) {
+    const std::string_view name = SDL_GetKeyName(key.keysym.sym);
+    if (key.repeat && !repeats(name)) return;
+    const bool down = key.type == SDL_KEYDOWN;
+    if (menu_.is_open()) {
+      if (down) menu_key(name);
+      return;
+    }
+    player_.key(name, modifiers_of(key.keysym.mod), down);
+    recompose_ = true;
+    take_popup_request();
+  }
+
+  void pad(const SDL_ControllerButtonEvent& button) {
+    const char* name =
+        SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button.button));
+    if (!name) return;
+    const bool down = button.type == SDL_CONTROLLERBUTTONDOWN;
+    if (menu_.is_open()) {
+      if (const auto key = menu_key_for_pad(name); key && down) menu_key(*key);
+      return;
+    }
+    player_.pad(name, down);
+    recompose_ = true;
+    take_popup_request();
+  }
+
+  void menu_key(std::string_view name) {
+    MenuItem* taken = nullptr;
+    if (menu_.key(name, taken)) redraw_ = true;
+    if (taken) {
+      player_.menu_click(*taken);
+      recompose_ = true;
+    }
+  }
+
+  // A menu the engine asked for opens where the mouse is.
+  void take_popup_request() {
+    if (auto rows = screen_.take_popup_request()) {
+      int x = 0;
+      int y = 0;
+      SDL_GetMouseState(&x, &y);
+      const EnginePoint at = engine_point(screen_.scale(), x, y);
+      open_menu(std::move(*rows), at);
+    }
+  }
+
+  void open_menu(std::vector<MenuRow> rows, EnginePoint at) {
+    menu_.open(std::move(rows), at.x, at.y, screen_.scale().engine_width, screen_.scale().engine_height);
+    SDL_SetCursor(SDL_GetDefaultCursor());
+    cursors_->forget_shown();
+    redraw_ = true;
   }
 
   void mouse_moved(EnginePoint at) {
@@ -134,7 +218,7 @@ class EventLoop {
     cursors_->point_at(pointer_picture_at(form_, at.x, at.y));
     const auto target = control_at(form_, at.x, at.y);
     if (target && target->control == ControlId::Message) {
-      form_.mouse_move(target->control, target->index);
+      player_.mouse_move(target);
       recompose_ = true;
     }
   }
@@ -145,16 +229,9 @@ class EventLoop {
       if (menu_.mouse_down(at.x, at.y)) redraw_ = true;
       return;
     }
-    if (const auto target = control_at(form_, at.x, at.y)) {
-      form_.mouse_down(target->control, target->index, button_of(button));
-      recompose_ = true;
-    }
-    if (auto rows = screen_.take_popup_request()) {
-      menu_.open(std::move(*rows), at.x, at.y, screen_.scale().engine_width, screen_.scale().engine_height);
-      SDL_SetCursor(SDL_GetDefaultCursor());
-      cursors_->forget_shown();
-      redraw_ = true;
-    }
+    player_.click(control_at(form_, at.x, at.y), button_of(button));
+    recompose_ = true;
+    if (auto rows = screen_.take_popup_request()) open_menu(std::move(*rows), at);
   }
 
   void button_up(EnginePoint at) {
@@ -162,12 +239,13 @@ class EventLoop {
     MenuItem* taken = menu_.mouse_up(at.x, at.y);
     redraw_ = true;
     if (taken) {
-      form_.menu_click(*taken);
+      player_.menu_click(*taken);
       recompose_ = true;
     }
   }
 
   Form1& form_;
+  Player& player_;
   DesktopScreen& screen_;
   Fonts& fonts_;
   const Clock& clock_;
@@ -175,6 +253,7 @@ class EventLoop {
   std::optional<GameCursors> cursors_;
   Image screen_image_;
   FrameLog frame_log_;
+  GameControllers controllers_;
   std::function<void()> after_first_frame_;
   std::array<std::int16_t, 3> read_ahead_for_{-1, -2, -1};  // scene, record and choice
   bool recompose_ = true;
@@ -183,9 +262,9 @@ class EventLoop {
 
 }  // namespace
 
-void run_event_loop(Form1& form, DesktopScreen& screen, Fonts& fonts, const Clock& clock,
+void run_event_loop(Form1& form, Player& player, DesktopScreen& screen, Fonts& fonts, const Clock& clock,
                     const std::function<void()>& after_first_frame) {
-  EventLoop(form, screen, fonts, clock, after_first_frame).run();
+  EventLoop(form, player, screen, fonts, clock, after_first_frame).run();
 }
 
 }  // namespace tw

@@ -56,6 +56,7 @@ void PopupMenu::open(std::vector<MenuRow> menu, int x, int y, int screen_width, 
   Panel panel = lay_out(rows, x, y, x);
   if (y + panel.rect.height > screen_height) panel = lay_out(rows, x, std::max(0, y - panel.rect.height), x);
   panels_.push_back(std::move(panel));
+  cursor_.open(menu_);
   armed_ = false;
   opened_x_ = x;
   opened_y_ = y;
@@ -125,13 +126,31 @@ bool PopupMenu::mouse_down(int x, int y) {
   return true;
 }
 
-bool PopupMenu::escape() {
+// The keys start from wherever the mouse left the highlight.
+bool PopupMenu::key(std::string_view key, MenuItem*& taken) {
+  taken = nullptr;
   if (!is_open()) return false;
-  if (panels_.size() > 1) {
+  cursor_.set(panels_[0].hover, panels_.size() > 1, panels_.size() > 1 ? panels_[1].hover : -1);
+  const MenuCursor::Result result = cursor_.key(key);
+  switch (result.outcome) {
+    case MenuCursor::Outcome::Ignored:
+      return false;
+    case MenuCursor::Outcome::Closed:
+    case MenuCursor::Outcome::Taken:
+      taken = result.taken;
+      close();
+      return true;
+    case MenuCursor::Outcome::Moved:
+      break;
+  }
+  panels_[0].hover = cursor_.row();
+  if (!cursor_.submenu_open()) {
     panels_.resize(1);
   } else {
-    close();
+    if (panels_.size() == 1) open_submenu(cursor_.row());
+    if (panels_.size() > 1) panels_[1].hover = cursor_.submenu_row();
   }
+  armed_ = true;
   return true;
 }
 

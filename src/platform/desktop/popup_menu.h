@@ -1,8 +1,10 @@
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "base/image.h"
+#include "platform/menu_cursor.h"
 #include "platform/pictures_and_fonts.h"
 #include "platform/platform.h"
 #include "present/raster.h"
@@ -27,8 +29,10 @@ class PopupMenu {
   bool mouse_move(int x, int y);
   // A button pressed: outside the menu it closes the menu.
   bool mouse_down(int x, int y);
-  // Escape closes the open submenu, then the menu.
-  bool escape();
+  // A key pressed in the menu (see MenuCursor). Returns whether the menu's
+  // look changed; `taken` is set to the item taken, if any, and the menu
+  // is then closed.
+  bool key(std::string_view key, MenuItem*& taken);
 
   // A button released: the item under the mouse, if one may be taken; the
   // menu is then closed. A release before the mouse has moved or a button
@@ -63,6 +67,7 @@ class PopupMenu {
   int screen_width_ = 0;
   int screen_height_ = 0;
   std::vector<Panel> panels_;  // the menu, then its open submenu
+  MenuCursor cursor_;
   bool armed_ = false;
   int opened_x_ = 0;
   int opened_y_ = 0;

@@ -44,6 +44,7 @@ void HeadlessDialogs::end_program(EndReason reason) {
 void HeadlessDialogs::open_popup(TextView menu_name, const std::vector<MenuRow>& rows) {
   menu_open_ = true;
   menu_rows_ = rows;
+  menu_cursor_.open(rows);
   trace_.write(clock_.now_ms(), JsonObject().field("popup", menu_name));
 }
 
@@ -55,6 +56,14 @@ MenuItem* HeadlessDialogs::menu_item(std::string_view name) const {
     }
   }
   return nullptr;
+}
+
+MenuItem* HeadlessDialogs::menu_key(std::string_view key) {
+  const MenuCursor::Result result = menu_cursor_.key(key);
+  if (result.outcome == MenuCursor::Outcome::Closed || result.outcome == MenuCursor::Outcome::Taken) {
+    menu_open_ = false;
+  }
+  return result.taken;
 }
 
 MediaReply TracedMedia::send(TextView command) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/headless/trace.h"
+#include "platform/menu_cursor.h"
 #include "platform/platform.h"
 
 namespace tw {
@@ -44,6 +45,8 @@ class HeadlessDialogs : public Dialogs, public PopupMenus {
 
   bool menu_open() const { return menu_open_; }
   void close_menu() { menu_open_ = false; }
+  // A key pressed in the open menu: the item it takes, if any.
+  MenuItem* menu_key(std::string_view key);
   // The item of the last opened menu with the given control name, if any.
   MenuItem* menu_item(std::string_view name) const;
   std::optional<EndReason> ended() const { return ended_; }
@@ -53,6 +56,7 @@ class HeadlessDialogs : public Dialogs, public PopupMenus {
   const Clock& clock_;
   bool menu_open_ = false;
   std::vector<MenuRow> menu_rows_;
+  MenuCursor menu_cursor_;
   std::optional<EndReason> ended_;
 };
 

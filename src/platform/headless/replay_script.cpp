@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <sstream>
+#include <utility>
 
 namespace tw {
 
@@ -89,6 +90,93 @@ ReplayAction parse_move(const std::vector<std::string>& args, int line_number) {
   return move;
 }
 
+// The game controller's buttons by SDL's names.
+constexpr std::string_view kPadButtons[] = {"a",
+                                            "b",
+                                            "x",
+                                            "y",
+                                            "back",
+                                            "guide",
+                                            "start",
+                                            "leftstick",
+                                            "rightstick",
+                                            "leftshoulder",
+                                            "rightshoulder",
+                                            "dpup",
+                                            "dpdown",
+                                            "dpleft",
+                                            "dpright",
+                                            "misc1",
+                                            "paddle1",
+                                            "paddle2",
+                                            "paddle3",
+                                            "paddle4",
+                                            "touchpad"};
+constexpr int kMostNotches = 1000;
+
+std::string_view trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+}
+
+// "down" or "up" as the last word of a key or pad line; the rest is the name.
+Press split_press(std::string_view& rest) {
+  for (const auto& [word, press] :
+       {std::pair{std::string_view(" down"), Press::Down}, std::pair{std::string_view(" up"), Press::Up}}) {
+    if (rest.size() > word.size() && rest.substr(rest.size() - word.size()) == word) {
+      rest = trimmed(rest.substr(0, rest.size() - word.size()));
+      return press;
+    }
+  }
+  return Press::DownAndUp;
+}
+
+// The key's name is the rest of the line, blanks included ("Left Ctrl"),
+// after modifier prefixes such as "Alt+".
+ReplayAction parse_key(std::string_view rest, int line_number) {
+  KeyCommand key;
+  key.press = split_press(rest);
+  for (bool prefix = true; prefix;) {
+    prefix = false;
+    for (const auto& [word, held] : {std::pair{std::string_view("Alt+"), &KeyModifiers::alt},
+                                     std::pair{std::string_view("Ctrl+"), &KeyModifiers::ctrl},
+                                     std::pair{std::string_view("Shift+"), &KeyModifiers::shift}}) {
+      if (rest.size() > word.size() && rest.substr(0, word.size()) == word) {
+        key.modifiers.*held = true;
+        rest.remove_prefix(word.size());
+        prefix = true;
+      }
+    }
+  }
+  if (rest.empty()) reject(line_number, "key needs the name of a key");
+  key.name = std::string(rest);
+  return key;
+}
+
+ReplayAction parse_wheel(const std::vector<std::string>& args, int line_number) {
+  if (args.empty() || args.size() > 2 || (args[0] != "up" && args[0] != "down")) {
+    reject(line_number, "wheel takes up or down and a number of notches");
+  }
+  const auto notches = args.size() == 2 ? number_of<int>(args[1]) : std::optional<int>(1);
+  if (!notches || *notches < 1 || *notches > kMostNotches) {
+    reject(line_number, "wheel turns 1 to " + std::to_string(kMostNotches) + " notches");
+  }
+  return WheelCommand{args[0] == "up" ? *notches : -*notches};
+}
+
+ReplayAction parse_pad(std::string_view rest, int line_number) {
+  PadCommand pad;
+  pad.press = split_press(rest);
+  for (std::string_view button : kPadButtons) {
+    if (rest == button) {
+      pad.button = std::string(button);
+      return pad;
+    }
+  }
+  reject(line_number, "unknown controller button \"" + std::string(rest) + "\"");
+}
+
 ReplayAction parse_line(std::string_view text, int line_number) {
   const std::vector<std::string> words = words_of(text);
   const std::string& verb = words[0];
@@ -114,6 +202,11 @@ ReplayAction parse_line(std::string_view text, int line_number) {
     const std::size_t end = text.find_last_not_of(" \t\r");
     return ShotCommand{std::string(text.substr(start, end + 1 - start))};
   }
+  if (verb == "key" || verb == "pad") {
+    const std::string_view rest = trimmed(text.substr(verb.size()));
+    return verb == "key" ? parse_key(rest, line_number) : parse_pad(rest, line_number);
+  }
+  if (verb == "wheel") return parse_wheel(args, line_number);
   if (verb == "dump" || verb == "close") {
     if (!args.empty()) reject(line_number, verb + " takes no arguments");
     if (verb == "dump") return DumpCommand{};

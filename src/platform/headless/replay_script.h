@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/screen_layout.h"
+#include "player/bindings.h"
 
 namespace tw {
 
@@ -40,8 +41,26 @@ struct ShotCommand {
 struct DumpCommand {};
 struct CloseCommand {};
 
+// A key or a controller button: pressed and released, or only one of them.
+enum class Press { DownAndUp, Down, Up };
+
+struct KeyCommand {
+  std::string name;  // as SDL names the key: "Return", "Left Ctrl", "Keypad +"
+  KeyModifiers modifiers;
+  Press press = Press::DownAndUp;
+};
+
+struct WheelCommand {
+  int notches = 1;  // up positive, down negative
+};
+
+struct PadCommand {
+  std::string button;  // as SDL names game controller buttons: "a", "dpup"
+  Press press = Press::DownAndUp;
+};
+
 using ReplayAction = std::variant<ClickCommand, MoveCommand, ChooseCommand, WaitCommand, ShotCommand,
-                                  DumpCommand, CloseCommand>;
+                                  DumpCommand, CloseCommand, KeyCommand, WheelCommand, PadCommand>;
 
 struct ReplayLine {
   int line_number = 0;

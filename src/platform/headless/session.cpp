@@ -1,6 +1,5 @@
 #include "platform/headless/session.h"
 
-#include "engine/compositor.h"
 #include "engine/screen_layout.h"
 #include "platform/headless/state_dump.h"
 
@@ -16,11 +15,12 @@ HeadlessSession::HeadlessSession(const SessionOptions& options, AssetLibraries a
       settings_(default_settings_file()),
       platform_{screen_,   clock_,          dialogs_,     dialogs_, traced_media_,
                 settings_, assets.pictures, assets.fonts, game_,    {options.program_name}},
-      form_(platform_) {}
+      form_(platform_),
+      player_(form_, *this) {}
 
 void HeadlessSession::start() {
   try {
-    form_.create();
+    player_.start();
   } catch (const ProgramEnded&) {
     // The end is in the trace; nothing runs after it.
   }
@@ -28,28 +28,38 @@ void HeadlessSession::start() {
 
 void HeadlessSession::run(const ReplayAction& action) {
   if (ended()) return;
-  // Any command but "choose" closes an open menu without taking an item.
-  if (!std::holds_alternative<ChooseCommand>(action)) dialogs_.close_menu();
+  // Any command but "choose" closes an open menu without taking an item;
+  // keys and controller buttons move in it, as they do in the window.
+  if (!std::holds_alternative<ChooseCommand>(action) && !std::holds_alternative<KeyCommand>(action) &&
+      !std::holds_alternative<PadCommand>(action)) {
+    dialogs_.close_menu();
+  }
   try {
     std::visit([this](const auto& command) { run_command(command); }, action);
   } catch (const ProgramEnded&) {
-    // As above.
+    // As above; what was read is kept, as the desktop keeps it at its end.
+    player_.keep_read_marks();
   }
 }
 
 void HeadlessSession::finish_script() {
-  if (!ended()) trace_.write(clock_.now_ms(), JsonObject().field("end", "script"));
+  if (ended()) return;
+  player_.keep_read_marks();
+  trace_.write(clock_.now_ms(), JsonObject().field("end", "script"));
 }
 
+// A click that reaches no control still reaches the player: it closes the
+// history or brings the hidden message window back.
 void HeadlessSession::run_command(const ClickCommand& click) {
-  if (click.named_waku) return;  // the frame takes no mouse events
   std::optional<MouseTarget> target = click.control;
-  if (!target) {
+  if (click.named_waku) {
+    target.reset();  // the frame takes no mouse events
+  } else if (!target) {
     target = control_at(form_, click.x, click.y);
   } else if (!receives_input(form_, *target)) {
-    return;
+    target.reset();
   }
-  if (target) form_.mouse_down(target->control, target->index, click.button);
+  player_.click(target, click.button);
 }
 
 void HeadlessSession::run_command(const MoveCommand& move) {
@@ -59,7 +69,7 @@ void HeadlessSession::run_command(const MoveCommand& move) {
   } else if (!receives_input(form_, *target)) {
     return;
   }
-  if (target && target->control == ControlId::Message) form_.mouse_move(target->control, target->index);
+  player_.mouse_move(target);
 }
 
 void HeadlessSession::run_command(const ChooseCommand& choose) {
@@ -68,13 +78,13 @@ void HeadlessSession::run_command(const ChooseCommand& choose) {
   dialogs_.close_menu();
   trace_.write(clock_.now_ms(),
                JsonObject().field("choose", std::string_view(choose.item)).field("taken", taken));
-  if (taken) form_.menu_click(*item);
+  if (taken) player_.menu_click(*item);
 }
 
 // Every timer tick due up to the end of the wait runs at its due time.
 void HeadlessSession::run_command(const WaitCommand& wait) {
   const std::int64_t until = clock_.now_ms() + wait.ms;
-  form_.run_due_timers([this, until](std::int64_t due) {
+  player_.run_due([this, until](std::int64_t due) {
     if (due > until) return false;
     clock_.set(due);
     return true;
@@ -83,13 +93,40 @@ void HeadlessSession::run_command(const WaitCommand& wait) {
 }
 
 void HeadlessSession::run_command(const ShotCommand& shot) {
-  platform_.pictures.save_png(compose_screen(form_, platform_.fonts), shot.file);
+  Image screen;
+  player_.compose(platform_.fonts, screen);
+  platform_.pictures.save_png(screen, shot.file);
 }
 
 void HeadlessSession::run_command(const DumpCommand&) {
-  trace_.write(clock_.now_ms(), JsonObject().raw("state", state_json(form_)));
+  trace_.write(clock_.now_ms(), JsonObject().raw("state", state_json(form_, player_.state())));
 }
 
-void HeadlessSession::run_command(const CloseCommand&) { form_.close(); }
+void HeadlessSession::run_command(const CloseCommand&) { player_.close(); }
+
+// In an open menu the keys move in it; elsewhere they are the player's.
+void HeadlessSession::run_command(const KeyCommand& key) {
+  if (dialogs_.menu_open()) {
+    if (key.press == Press::Up) return;
+    if (MenuItem* taken = dialogs_.menu_key(key.name)) player_.menu_click(*taken);
+    return;
+  }
+  if (key.press != Press::Up) player_.key(key.name, key.modifiers, true);
+  if (key.press != Press::Down) player_.key(key.name, key.modifiers, false);
+}
+
+void HeadlessSession::run_command(const WheelCommand& wheel) { player_.wheel(wheel.notches); }
+
+void HeadlessSession::run_command(const PadCommand& pad) {
+  if (dialogs_.menu_open()) {
+    if (pad.press == Press::Up) return;
+    if (const auto key = menu_key_for_pad(pad.button)) {
+      if (MenuItem* taken = dialogs_.menu_key(*key)) player_.menu_click(*taken);
+    }
+    return;
+  }
+  if (pad.press != Press::Up) player_.pad(pad.button, true);
+  if (pad.press != Press::Down) player_.pad(pad.button, false);
+}
 
 }  // namespace tw

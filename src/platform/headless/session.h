@@ -7,6 +7,7 @@
 #include "platform/headless/replay_script.h"
 #include "platform/headless/trace.h"
 #include "platform/sqlite_store.h"
+#include "player/player.h"
 #include "sound/mci_interpreter.h"
 
 namespace tw {
@@ -21,7 +22,7 @@ struct SessionOptions {
 // The game window on the headless platform: virtual time, a screen in
 // memory, message boxes and menus written to the trace. The replay drives
 // it from a script; tests drive it directly.
-class HeadlessSession {
+class HeadlessSession : private PlayerHost {
  public:
   HeadlessSession(const SessionOptions& options, AssetLibraries assets, std::ostream& trace);
 
@@ -34,6 +35,7 @@ class HeadlessSession {
 
   bool ended() const { return dialogs_.ended().has_value(); }
   Form1& form() { return form_; }
+  Player& player() { return player_; }
   std::int64_t now_ms() const { return clock_.now_ms(); }
 
  private:
@@ -44,6 +46,12 @@ class HeadlessSession {
   void run_command(const ShotCommand& shot);
   void run_command(const DumpCommand&);
   void run_command(const CloseCommand&);
+  void run_command(const KeyCommand& key);
+  void run_command(const WheelCommand& wheel);
+  void run_command(const PadCommand& pad);
+  // Nothing to show or hear: the state dump tells what the player chose.
+  void show_full_screen(bool) override {}
+  void set_loudness(double) override {}
 
   Trace trace_;
   VirtualClock clock_;
@@ -56,6 +64,7 @@ class HeadlessSession {
   SqliteStore settings_;
   Platform platform_;
   Form1 form_;
+  Player player_;
 };
 
 }  // namespace tw

@@ -4,6 +4,7 @@
 
 #include "engine/form1.h"
 #include "platform/headless/trace.h"
+#include "player/player.h"
 
 namespace tw {
 
@@ -105,9 +106,21 @@ std::string lists(const Form1& form) {
   return json.str();
 }
 
+std::string player(const PlayerState& state) {
+  return JsonObject()
+      .field("skip", skip_mode_name(state.skip))
+      .field("auto", state.auto_mode)
+      .field("backlog", state.backlog)
+      .field("window_hidden", state.window_hidden)
+      .field("fullscreen", state.fullscreen)
+      .field("volume", state.volume)
+      .field("muted", state.muted)
+      .str();
+}
+
 }  // namespace
 
-std::string state_json(const Form1& form) {
+std::string state_json(const Form1& form, const PlayerState& player_state) {
   JsonObject json;
   const std::pair<const char*, std::int16_t> numbers_by_name[] = {
       {"Line_No", form.Line_No},           {"Scene_No", form.Scene_No},
@@ -128,6 +141,7 @@ std::string state_json(const Form1& form) {
   json.raw("timers", timers(form));
   json.raw("menu", menu(form));
   json.raw("lists", lists(form));
+  json.raw("player", player(player_state));
   json.raw("controls", controls(form));
   return json.str();
 }

@@ -26,6 +26,7 @@ using SdlCursor = std::unique_ptr<SDL_Cursor, FreeWith<SDL_FreeCursor>>;
 using SdlRw = std::unique_ptr<SDL_RWops, FreeWith<SDL_RWclose>>;
 // The samples SDL_LoadWAV_RW hands out.
 using SdlWavBuffer = std::unique_ptr<Uint8, FreeWith<SDL_FreeWAV>>;
+using SdlGameController = std::unique_ptr<SDL_GameController, FreeWith<SDL_GameControllerClose>>;
 using TtfFont = std::unique_ptr<TTF_Font, FreeWith<TTF_CloseFont>>;
 
 }  // namespace tw

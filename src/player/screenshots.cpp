@@ -1,0 +1,65 @@
+#include "player/screenshots.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <system_error>
+
+#include "base/failure.h"
+
+namespace tw {
+
+namespace {
+
+// A game's title made fit for a file name: no folder separators, no
+// characters that shells and file managers treat specially.
+std::string file_name_part(const Text& title) {
+  Text kept;
+  for (const char32_t c : title) {
+    const bool unsafe = c < 0x20 || c == U'/' || c == U'\\' || c == U':' || c == U'*' || c == U'?' ||
+                        c == U'"' || c == U'<' || c == U'>' || c == U'|';
+    kept += unsafe ? U'_' : c;
+  }
+  while (!kept.empty() && (kept.back() == U' ' || kept.back() == U'.')) kept.pop_back();
+  if (kept.empty()) kept = U"Tallowind";
+  return to_utf8(kept);
+}
+
+std::string time_stamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H-%M-%S", &local);
+  return text;
+}
+
+}  // namespace
+
+std::filesystem::path screenshot_folder() {
+  if (const char* pictures = std::getenv("XDG_PICTURES_DIR"); pictures && *pictures) {
+    return std::filesystem::path(pictures) / "Tallowind";
+  }
+  const char* home = std::getenv("HOME");
+  return std::filesystem::path(home && *home ? home : ".") / "Pictures" / "Tallowind";
+}
+
+ScreenshotResult save_screenshot(Pictures& pictures, const Image& screen, const Text& game_title) {
+  const std::filesystem::path folder = screenshot_folder();
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) return {false, {}, folder.string() + ": " + error.message()};
+  // Two shots in one second get a number rather than replacing each other.
+  const std::string stem = file_name_part(game_title) + " " + time_stamp();
+  std::filesystem::path file = folder / (stem + ".png");
+  for (int n = 2; std::filesystem::exists(file, error) && n < 1000; ++n) {
+    file = folder / (stem + " (" + std::to_string(n) + ").png");
+  }
+  try {
+    pictures.save_png(screen, file);
+  } catch (const Failure& failure) {
+    return {false, {}, failure.what()};
+  }
+  return {true, from_utf8(file.filename().string()), {}};
+}
+
+}  // namespace tw
