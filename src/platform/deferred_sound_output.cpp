@@ -56,4 +56,8 @@ void DeferredSoundOutput::stop(std::string_view channel) {
   run([channel = std::string(channel)](SoundOutput& output) { output.stop(channel); });
 }
 
+void DeferredSoundOutput::set_loudness(double loudness) {
+  run([loudness](SoundOutput& output) { output.set_loudness(loudness); });
+}
+
 }  // namespace tw

@@ -27,6 +27,7 @@ class DeferredSoundOutput : public SoundOutput {
   void play_midi(std::string_view channel, std::shared_ptr<const std::vector<unsigned char>> smf) override;
   void play_wave(std::string_view channel, std::shared_ptr<const WaveSound> wave) override;
   void stop(std::string_view channel) override;
+  void set_loudness(double loudness) override;
 
   // Begins the setup; the second call does nothing.
   void start();

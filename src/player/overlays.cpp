@@ -57,7 +57,7 @@ constexpr std::array kHelp{
     HelpLine{U"H", U"ウインドウを消す"},
     HelpLine{U"F11・Alt+Enter", U"フルスクリーン切り替え"},
     HelpLine{U"F12", U"スクリーンショット"},
-    HelpLine{U"＋・－・M", U"音量・消音"},
+    HelpLine{U"+・-・M", U"音量・消音"},
     HelpLine{U"F1", U"このヘルプ"},
 };
 

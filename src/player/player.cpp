@@ -54,7 +54,8 @@ const char* skip_mode_name(SkipMode mode) {
   }
 }
 
-Player::Player(Form1& form, PlayerHost& host) : form_(form), host_(host) {}
+Player::Player(Form1& form, PlayerHost& host, std::optional<bool> full_screen)
+    : form_(form), host_(host), full_screen_this_play_(full_screen) {}
 
 // The store keeps comforts only: when it fails the game goes on without
 // them, and the player is told once why they are not kept.
@@ -71,11 +72,14 @@ void Player::with_store(Steps&& steps) {
 
 void Player::start() {
   load_preferences();
+  fullscreen_ = full_screen_this_play_.value_or(fullscreen_);
   host_.show_full_screen(fullscreen_);
   host_.set_loudness(muted_ ? 0.0 : volume_ / 100.0);
   form_.create();
   // The title is known once the game's files are read.
-  marks_.emplace(form_.platform().settings, form_.Main_List.line(setting::kTitle));
+  const Text& title = form_.Main_List.line(setting::kTitle);
+  host_.set_title(title.empty() ? Text(U"Tallowind") : title);
+  marks_.emplace(form_.platform().settings, title);
   plays_begun_ = form_.plays_begun;
   observe();
 }

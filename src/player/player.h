@@ -35,6 +35,8 @@ class PlayerHost {
   virtual void show_full_screen(bool full_screen) = 0;
   // How loud music and sounds play: 0 silent to 1 as the files are.
   virtual void set_loudness(double loudness) = 0;
+  // The window's title: the game's.
+  virtual void set_title(TextView title) = 0;
 };
 
 // What players of today expect around the game: keys, the wheel and a game
@@ -48,7 +50,9 @@ class PlayerHost {
 // player sees what happens.
 class Player {
  public:
-  Player(Form1& form, PlayerHost& host);
+  // `full_screen` decides full screen or a window for this play alone;
+  // without it the player's remembered choice does.
+  Player(Form1& form, PlayerHost& host, std::optional<bool> full_screen = std::nullopt);
 
   // Creates the window (the engine's load step and first presentation).
   void start();
@@ -121,6 +125,7 @@ class Player {
 
   Form1& form_;
   PlayerHost& host_;
+  std::optional<bool> full_screen_this_play_;
   std::optional<ReadMarks> marks_;  // once the game's title is known
   bool store_failed_ = false;
 

@@ -57,6 +57,7 @@ class DesktopPlayerHost : public PlayerHost {
   DesktopPlayerHost(DesktopScreen& screen, SoundOutput& sound) : screen_(screen), sound_(sound) {}
   void show_full_screen(bool full_screen) override { screen_.show_full_screen(full_screen); }
   void set_loudness(double loudness) override { sound_.set_loudness(loudness); }
+  void set_title(TextView title) override { screen_.set_title(title); }
 
  private:
   DesktopScreen& screen_;
@@ -77,7 +78,8 @@ int run_desktop(const DesktopOptions& options, AssetLibraries assets) {
                     settings, assets.pictures, assets.fonts, game,   {options.program_name}};
   Form1 form(platform);
   DesktopPlayerHost host(screen, sound);
-  Player player(form, host);
+  // --window plays this once in a window; the remembered choice stays.
+  Player player(form, host, options.windowed ? std::optional<bool>(false) : std::nullopt);
   try {
     // The audio device and the SoundFont take the machine for a while: the
     // first frame comes first, the title's music a moment after it.

@@ -27,6 +27,9 @@ ScreenScale scale_for(bool windowed) {
   return windowed ? windowed_scale(mode.w, mode.h) : full_screen_scale(mode.w, mode.h);
 }
 
+// A window takes at most this share of the screen when it is made.
+constexpr int kWindowShareOfScreenPercent = 90;
+
 }  // namespace
 
 DesktopScreen::DesktopScreen(bool windowed, Fonts& fonts)
@@ -35,9 +38,11 @@ DesktopScreen::DesktopScreen(bool windowed, Fonts& fonts)
       scale_(scale_for(windowed)),
       window_(kWindowTitle, windowed ? SDL_WINDOWPOS_CENTERED : 0, windowed ? SDL_WINDOWPOS_CENTERED : 0,
               shown_rect(scale_).width, shown_rect(scale_).height,
-              SDL_WINDOW_HIDDEN | (windowed ? 0u : SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP)) {}
+              SDL_WINDOW_HIDDEN |
+                  (windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP)) {}
 
 ScreenMetrics DesktopScreen::metrics() const {
+  engine_screen_fixed_ = true;
   return {long(scale_.engine_width) * kTwipsPerPixel, long(scale_.engine_height) * kTwipsPerPixel,
           kTwipsPerPixel, kTwipsPerPixel};
 }
@@ -64,10 +69,69 @@ std::optional<std::vector<MenuRow>> DesktopScreen::take_popup_request() {
   return std::exchange(popup_request_, {});
 }
 
-void DesktopScreen::present(const Image& screen) { window_.present(screen, scale_.factor); }
+void DesktopScreen::present(const Image& screen) {
+  window_.present(screen, scale_.factor, scale_.offset_x, scale_.offset_y);
+}
 
 void DesktopScreen::invalidate() { window_.invalidate(); }
 
-void DesktopScreen::show_full_screen(bool full_screen) { static_cast<void>(full_screen); }
+// Before the engine has laid out its window the mode decides the engine's
+// screen too; afterwards only how it is shown.
+void DesktopScreen::show_full_screen(bool full_screen) {
+  if (full_screen == !windowed_) return;
+  windowed_ = !full_screen;
+  if (!engine_screen_fixed_) {
+    scale_ = scale_for(windowed_);
+    SDL_SetWindowSize(window_.window(), shown_rect(scale_).width, shown_rect(scale_).height);
+  }
+  if (full_screen) {
+    make_full_screen();
+  } else {
+    make_windowed();
+  }
+  fit_to_window();
+  window_.invalidate();
+}
+
+void DesktopScreen::make_full_screen() {
+  const SDL_DisplayMode mode = desktop_mode();
+  SDL_SetWindowResizable(window_.window(), SDL_FALSE);
+  SDL_SetWindowBordered(window_.window(), SDL_FALSE);
+  SDL_SetWindowAlwaysOnTop(window_.window(), SDL_TRUE);
+  SDL_SetWindowPosition(window_.window(), 0, 0);
+  if (engine_screen_fixed_) SDL_SetWindowSize(window_.window(), mode.w, mode.h);
+  SDL_RaiseWindow(window_.window());
+}
+
+// A window of the engine's screen at the largest whole factor that leaves
+// some of the desktop around it.
+void DesktopScreen::make_windowed() {
+  const SDL_DisplayMode mode = desktop_mode();
+  SDL_SetWindowAlwaysOnTop(window_.window(), SDL_FALSE);
+  SDL_SetWindowBordered(window_.window(), SDL_TRUE);
+  SDL_SetWindowResizable(window_.window(), SDL_TRUE);
+  if (engine_screen_fixed_) {
+    const ScreenScale fits = fitted_scale(scale_, mode.w * kWindowShareOfScreenPercent / 100,
+                                          mode.h * kWindowShareOfScreenPercent / 100);
+    SDL_SetWindowSize(window_.window(), shown_rect(fits).width, shown_rect(fits).height);
+  }
+  SDL_SetWindowPosition(window_.window(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+bool DesktopScreen::fit_to_window() {
+  if (!engine_screen_fixed_) return false;
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window_.window(), &width, &height);
+  const ScreenScale fitted = fitted_scale(scale_, width, height);
+  if (fitted == scale_) return false;
+  scale_ = fitted;
+  window_.invalidate();
+  return true;
+}
+
+void DesktopScreen::set_title(TextView title) {
+  SDL_SetWindowTitle(window_.window(), to_utf8(title).c_str());
+}
 
 }  // namespace tw

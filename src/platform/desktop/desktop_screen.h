@@ -11,7 +11,10 @@ namespace tw {
 
 // The game window as the engine sees it. Full screen it is a borderless,
 // topmost window over the whole screen, the engine's screen scaled by a
-// whole factor; --window makes it an ordinary window of the design size.
+// whole factor; in a window it starts at the design size. The engine's
+// screen keeps the size it had when the engine first asked for it; going
+// to full screen or back, or resizing the window, shows it at the largest
+// whole factor that fits, centred on black.
 class DesktopScreen : public Screen, public Dialogs, public PopupMenus {
  public:
   DesktopScreen(bool windowed, Fonts& fonts);
@@ -30,9 +33,17 @@ class DesktopScreen : public Screen, public Dialogs, public PopupMenus {
   // The window must be drawn again whole: it was uncovered or resized.
   void invalidate();
   void show_full_screen(bool full_screen);
+  void set_title(TextView title);
+  // The window's size changed: the scale follows it. Returns whether the
+  // scale changed.
+  bool fit_to_window();
 
  private:
+  void make_full_screen();
+  void make_windowed();
+
   bool windowed_;
+  mutable bool engine_screen_fixed_ = false;  // once the engine has read the metrics
   Fonts& fonts_;
   ScreenScale scale_;
   ImageWindow window_;

@@ -115,6 +115,9 @@ class EventLoop {
         form_.close();
         break;
       case SDL_WINDOWEVENT:
+        // Resized, by the player or by going to full screen and back: the
+        // picture follows the window, and the cursors the scale.
+        if (screen_.fit_to_window()) cursors_.emplace(pointer_pictures(form_), screen_.scale());
         screen_.invalidate();
         redraw_ = true;
         break;
@@ -160,11 +163,15 @@ class EventLoop {
     const std::string_view name = SDL_GetKeyName(key.keysym.sym);
     if (key.repeat && !repeats(name)) return;
     const bool down = key.type == SDL_KEYDOWN;
-    if (menu_.is_open()) {
+    const KeyModifiers modifiers = modifiers_of(key.keysym.mod);
+    const auto command = command_for_key(name, modifiers);
+    // The screen and sound keys work in the menu too: full screen is never
+    // a trap.
+    if (menu_.is_open() && !(command && is_global(*command))) {
       if (down) menu_key(name);
       return;
     }
-    player_.key(name, modifiers_of(key.keysym.mod), down);
+    player_.key(name, modifiers, down);
     recompose_ = true;
     take_popup_request();
   }

@@ -20,14 +20,14 @@ namespace {
 
 // Our pixels are SDL's RGB888 words: such a surface holds exactly what was
 // drawn on it and can be read back.
-bool reads_back(const SDL_Surface& shown, const Image& image, int factor) {
-  return shown.format->format == SDL_PIXELFORMAT_RGB888 && shown.w >= image.width * factor &&
-         shown.h >= image.height * factor;
+bool reads_back(const SDL_Surface& shown, const Image& image, int factor, int x, int y) {
+  return shown.format->format == SDL_PIXELFORMAT_RGB888 && x >= 0 && y >= 0 &&
+         shown.w >= x + image.width * factor && shown.h >= y + image.height * factor;
 }
 
 }  // namespace
 
-Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor) {
+Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor, int x0, int y0) {
   constexpr Pixel kShownBits = 0x00FFFFFF;
   int top = image.height;
   int bottom = -1;
@@ -35,8 +35,10 @@ Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor) {
   int right = -1;
   for (int y = 0; y < image.height; ++y) {
     const Pixel* new_row = &image.pixels[static_cast<std::size_t>(y) * image.width];
-    const auto* old_row = reinterpret_cast<const Pixel*>(static_cast<const unsigned char*>(shown.pixels) +
-                                                         static_cast<std::size_t>(y) * factor * shown.pitch);
+    const auto* old_row =
+        reinterpret_cast<const Pixel*>(static_cast<const unsigned char*>(shown.pixels) +
+                                       static_cast<std::size_t>(y0 + y * factor) * shown.pitch) +
+        x0;
     // Blits copy whole words, so an unchanged row is equal to the byte.
     if (factor == 1 && std::memcmp(new_row, old_row, image.width * sizeof(Pixel)) == 0) continue;
     const auto same = [&](int x) { return ((new_row[x] ^ old_row[x * factor]) & kShownBits) == 0; };
@@ -54,14 +56,15 @@ Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor) {
   return {left, top, right - left + 1, bottom - top + 1};
 }
 
-void ImageWindow::present(const Image& image, int factor) {
+void ImageWindow::present(const Image& image, int factor, int x, int y) {
   if (image.empty()) return;
   SDL_Surface* target = SDL_GetWindowSurface(window_.get());
   if (!target) return;
   // The window's surface keeps what it shows, so it is what a new image is
   // compared with; no copy of the last image is kept.
-  const bool whole = whole_ || !reads_back(*target, image, factor);
-  const Rect changed = whole ? Rect{0, 0, image.width, image.height} : changed_rect(image, *target, factor);
+  const bool whole = whole_ || !reads_back(*target, image, factor, x, y);
+  const Rect changed =
+      whole ? Rect{0, 0, image.width, image.height} : changed_rect(image, *target, factor, x, y);
   if (changed.width <= 0) return;
   // The image's words are SDL's RGB888 layout, so SDL reads them in place.
   SdlSurface source(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Pixel*>(image.pixels.data()), image.width,
@@ -70,7 +73,8 @@ void ImageWindow::present(const Image& image, int factor) {
   if (!source) return;
   if (whole) SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
   SDL_Rect from{changed.x, changed.y, changed.width, changed.height};
-  SDL_Rect to{changed.x * factor, changed.y * factor, changed.width * factor, changed.height * factor};
+  SDL_Rect to{x + changed.x * factor, y + changed.y * factor, changed.width * factor,
+              changed.height * factor};
   // Nearest-neighbour: a whole factor repeats each pixel exactly.
   if (factor == 1) {
     SDL_BlitSurface(source.get(), &from, target, &to);

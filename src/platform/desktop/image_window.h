@@ -19,9 +19,9 @@ class ImageWindow {
 
   SDL_Window* window() const { return window_.get(); }
   Uint32 id() const { return SDL_GetWindowID(window_.get()); }
-  // Shows `image` with every pixel a factor x factor block from the window's
-  // top-left corner; the rest of the window is black.
-  void present(const Image& image, int factor);
+  // Shows `image` with every pixel a factor x factor block from window pixel
+  // (x, y); the rest of the window is black.
+  void present(const Image& image, int factor, int x = 0, int y = 0);
   // The window was uncovered or resized: the next present sends it all.
   void invalidate() { whole_ = true; }
 
@@ -32,8 +32,8 @@ class ImageWindow {
 
 // The smallest rectangle of `image` holding every pixel that differs from
 // what the 32-bit RGB888 surface `shown` holds, the image's pixel (x, y)
-// being the surface's (x * factor, y * factor); empty when none differs.
-// The surface must be at least factor times the image's size.
-Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor);
+// being the surface's (x0 + x * factor, y0 + y * factor); empty when none
+// differs. The image so placed must lie inside the surface.
+Rect changed_rect(const Image& image, const SDL_Surface& shown, int factor, int x0 = 0, int y0 = 0);
 
 }  // namespace tw

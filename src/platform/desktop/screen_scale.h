@@ -16,11 +16,13 @@ constexpr int kDesignClientHeight = 722;
 
 // How the engine's screen maps onto the real one: the engine draws a screen
 // of engine_width x engine_height pixels, shown with every pixel as a
-// factor x factor block from the window's top-left corner.
+// factor x factor block from window pixel (offset_x, offset_y).
 struct ScreenScale {
   int factor = 1;
   int engine_width = 0;
   int engine_height = 0;
+  int offset_x = 0;
+  int offset_y = 0;
 
   bool operator==(const ScreenScale&) const = default;
 };
@@ -38,9 +40,20 @@ constexpr ScreenScale windowed_scale(int screen_width, int screen_height) {
   return {1, std::min(screen_width, kDesignClientWidth), std::min(screen_height, kDesignClientHeight)};
 }
 
+// The engine's screen of the given scale in a window of another size: at the
+// largest whole factor that fits (at least 1), centred.
+constexpr ScreenScale fitted_scale(const ScreenScale& engine, int window_width, int window_height) {
+  const int factor = std::max(1, std::min(window_width / std::max(1, engine.engine_width),
+                                          window_height / std::max(1, engine.engine_height)));
+  return {factor, engine.engine_width, engine.engine_height,
+          (window_width - engine.engine_width * factor) / 2,
+          (window_height - engine.engine_height * factor) / 2};
+}
+
 // Where the engine's screen lies in the window, in window pixels.
 constexpr Rect shown_rect(const ScreenScale& scale) {
-  return {0, 0, scale.engine_width * scale.factor, scale.engine_height * scale.factor};
+  return {scale.offset_x, scale.offset_y, scale.engine_width * scale.factor,
+          scale.engine_height * scale.factor};
 }
 
 struct EnginePoint {
@@ -56,7 +69,7 @@ constexpr EnginePoint engine_point(const ScreenScale& scale, int x, int y) {
   const auto floor_div = [](int value, int divisor) {
     return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor);
   };
-  return {floor_div(x, scale.factor), floor_div(y, scale.factor)};
+  return {floor_div(x - scale.offset_x, scale.factor), floor_div(y - scale.offset_y, scale.factor)};
 }
 
 }  // namespace tw

@@ -52,6 +52,7 @@ class HeadlessSession : private PlayerHost {
   // Nothing to show or hear: the state dump tells what the player chose.
   void show_full_screen(bool) override {}
   void set_loudness(double) override {}
+  void set_title(TextView) override {}
 
   Trace trace_;
   VirtualClock clock_;

@@ -202,6 +202,7 @@ struct SdlSoundOutput::Mixer {
   // Frames the synth still renders after a song is cut, so that the cut's
   // fade is heard then and not at the start of the next song.
   long synth_tail = 0;
+  float gain = 1.0f;
   // Finished voices stay until their channel is reused or stopped, so the
   // callback never frees memory.
   std::map<std::string, Voice, std::less<>> voices;
@@ -307,7 +308,7 @@ void SdlSoundOutput::Mixer::mix(float* out, int frames) {
   }
   for (auto& [channel, voice] : voices) add_voice(voice, out, frames);
   // Loud effects over loud music would wrap or crackle in the conversion.
-  for (std::size_t i = 0; i < count; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+  for (std::size_t i = 0; i < count; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f) * gain;
 }
 
 void SdlSoundOutput::Mixer::audio_callback(void* mixer, Uint8* stream, int bytes) {
@@ -353,6 +354,12 @@ void SdlSoundOutput::play_wave(std::string_view channel, std::shared_ptr<const W
 void SdlSoundOutput::stop(std::string_view channel) {
   const DeviceLock lock(mixer_->device_id());
   mixer_->silence(channel);
+}
+
+void SdlSoundOutput::set_loudness(double loudness) {
+  const DeviceLock lock(mixer_->device_id());
+  const auto level = static_cast<float>(std::clamp(loudness, 0.0, 1.0));
+  mixer_->gain = level * level;
 }
 
 void SdlSoundOutput::render(float* out, int frames) {

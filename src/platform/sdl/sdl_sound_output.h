@@ -44,6 +44,9 @@ class SdlSoundOutput : public SoundOutput {
   void play_midi(std::string_view channel, std::shared_ptr<const std::vector<unsigned char>> smf) override;
   void play_wave(std::string_view channel, std::shared_ptr<const WaveSound> wave) override;
   void stop(std::string_view channel) override;
+  // The gain is the square of the loudness, so that the volume's steps
+  // sound even.
+  void set_loudness(double loudness) override;
 
   // Writes the next `frames` frames of the mix, interleaved stereo at
   // sound_output_rate, and advances every channel by as much. The device

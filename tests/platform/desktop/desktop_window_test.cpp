@@ -232,9 +232,15 @@ class DesktopWindow : public ::testing::Test {
     ASSERT_TRUE(player_->started());
   }
 
+  // A window shown whose title is `name` (SDL writes the title the window
+  // manager reads, _NET_WM_NAME, in UTF-8, and the old WM_NAME that xdotool
+  // searches only right for ASCII).
   bool window_shown(const std::string& name) const {
-    return eventually(
-        [&] { return !display_->run("xdotool search --onlyvisible --name '^" + name + "$'").empty(); });
+    return eventually([&] {
+      const std::string found = display_->run("xdotool search --onlyvisible --class '^tallowind$'");
+      return !found.empty() &&
+             display_->run("xdotool getwindowname " + found.substr(0, found.find('\n'))) == name + "\n";
+    });
   }
 
   // Whether the display comes to show what `shows` accepts; `seen` is the
@@ -254,7 +260,7 @@ class DesktopWindow : public ::testing::Test {
 
 TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu) {
   start_player(kSource / "games/demo");
-  ASSERT_TRUE(window_shown("Tallowind")) << "the game window did not appear";
+  ASSERT_TRUE(window_shown("灯台の手紙")) << "the game window did not appear, titled by the game";
   Engine replay(kSource / "games/demo", U"tallowind", kScreenWidth, kScreenHeight);
   Form1& form = replay.start().form();
 
