@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,9 +12,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -191,8 +194,20 @@ std::vector<fs::path> default_system_soundfonts() {
   return {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf3/default-GM.sf3"};
 }
 
+bool finished(const Voice& voice) {
+  const WaveSound& wave = *voice.wave;
+  const auto length = static_cast<double>(wave.samples.size() / static_cast<std::size_t>(wave.channels));
+  return static_cast<double>(voice.played) * wave.rate / kSoundOutputRate >= length;
+}
+
 // Everything the audio callback touches. Declared so that the device closes
 // first and the synth goes last.
+//
+// The device closes after a while of silence: the callback counts silent
+// frames and, when they are enough, wakes the closer, a thread that sleeps
+// otherwise. Opening and closing take `device_mutex`, which the callback
+// never takes; the callback's count and the wish to close are under
+// `idle_mutex`, which nobody holds for long.
 struct SdlSoundOutput::Mixer {
   SettingsPtr settings;
   SynthPtr synth;  // only while a SoundFont is loaded
@@ -206,6 +221,15 @@ struct SdlSoundOutput::Mixer {
   // Finished voices stay until their channel is reused or stopped, so the
   // callback never frees memory.
   std::map<std::string, Voice, std::less<>> voices;
+  bool closed_for_silence = false;  // under device_mutex
+  long close_after_frames = 0;
+  long silent_frames = 0;  // under the device lock
+  std::mutex idle_mutex;
+  std::condition_variable idle;
+  bool close_wished = false;  // under idle_mutex
+  bool stopping = false;      // under idle_mutex
+  std::thread closer;
+  mutable std::mutex device_mutex;
   std::optional<AudioSubsystem> audio;
   std::optional<AudioDevice> device;
 
@@ -213,6 +237,10 @@ struct SdlSoundOutput::Mixer {
 
   void load_synth(const fs::path& game_folder, const std::vector<fs::path>& system_soundfonts);
   void open_device();
+  void reopen_device();
+  void note_silence(int frames);
+  void close_when_silent();
+  void stop_closer();
   void silence(std::string_view channel);
   void cut_song();
   void mix(float* out, int frames);
@@ -280,6 +308,62 @@ void SdlSoundOutput::Mixer::open_device() {
   SDL_PauseAudioDevice(id, 0);
 }
 
+// Only a device closed for silence opens again: one that never opened
+// would only fail again, at every sound.
+void SdlSoundOutput::Mixer::reopen_device() {
+  if (!closed_for_silence) return;
+  closed_for_silence = false;
+  silent_frames = 0;
+  open_device();
+}
+
+// In the callback, with the device locked.
+void SdlSoundOutput::Mixer::note_silence(int frames) {
+  const bool audible =
+      player || synth_tail > 0 ||
+      std::any_of(voices.begin(), voices.end(), [](const auto& v) { return !finished(v.second); });
+  if (audible) {
+    silent_frames = 0;
+    return;
+  }
+  if (silent_frames >= close_after_frames) return;  // wished already
+  silent_frames += frames;
+  if (silent_frames < close_after_frames) return;
+  const std::lock_guard lock(idle_mutex);
+  close_wished = true;
+  idle.notify_one();
+}
+
+void SdlSoundOutput::Mixer::close_when_silent() {
+  for (;;) {
+    {
+      std::unique_lock lock(idle_mutex);
+      idle.wait(lock, [this] { return close_wished || stopping; });
+      if (stopping) return;
+      close_wished = false;
+    }
+    const std::lock_guard lock(device_mutex);
+    if (!device) continue;
+    {
+      // A sound may have started since the wish.
+      const DeviceLock still(device_id());
+      if (silent_frames < close_after_frames) continue;
+    }
+    device.reset();
+    audio.reset();
+    closed_for_silence = true;
+  }
+}
+
+void SdlSoundOutput::Mixer::stop_closer() {
+  {
+    const std::lock_guard lock(idle_mutex);
+    stopping = true;
+  }
+  idle.notify_one();
+  if (closer.joinable()) closer.join();
+}
+
 void SdlSoundOutput::Mixer::silence(std::string_view channel) {
   if (const auto voice = voices.find(channel); voice != voices.end()) voices.erase(voice);
   if (player && midi_channel == channel) cut_song();
@@ -309,6 +393,7 @@ void SdlSoundOutput::Mixer::mix(float* out, int frames) {
   for (auto& [channel, voice] : voices) add_voice(voice, out, frames);
   // Loud effects over loud music would wrap or crackle in the conversion.
   for (std::size_t i = 0; i < count; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f) * gain;
+  if (close_after_frames > 0) note_silence(frames);
 }
 
 void SdlSoundOutput::Mixer::audio_callback(void* mixer, Uint8* stream, int bytes) {
@@ -320,16 +405,24 @@ void SdlSoundOutput::Mixer::audio_callback(void* mixer, Uint8* stream, int bytes
 SdlSoundOutput::SdlSoundOutput(const fs::path& game_folder, SoundOutputSetup setup)
     : mixer_(std::make_unique<Mixer>()) {
   mixer_->load_synth(game_folder, setup.system_soundfonts);
-  if (setup.open_device) mixer_->open_device();
+  if (!setup.open_device) return;
+  mixer_->open_device();
+  if (setup.close_when_silent_ms > 0) {
+    mixer_->close_after_frames = static_cast<long>(setup.close_when_silent_ms) * kSoundOutputRate / 1000;
+    Mixer& mixer = *mixer_;
+    mixer_->closer = std::thread([&mixer] { mixer.close_when_silent(); });
+  }
 }
 
-SdlSoundOutput::~SdlSoundOutput() = default;
+SdlSoundOutput::~SdlSoundOutput() { mixer_->stop_closer(); }
 
 void SdlSoundOutput::play_midi(std::string_view channel,
                                std::shared_ptr<const std::vector<unsigned char>> smf) {
   // The synth is set once by the constructor; the rewriting needs no lock.
   const bool audible = mixer_->synth && smf && !smf->empty();
   const std::vector<unsigned char> song = audible ? plain_smf(*smf) : std::vector<unsigned char>{};
+  const std::lock_guard device(mixer_->device_mutex);
+  if (audible) mixer_->reopen_device();
   const DeviceLock lock(mixer_->device_id());
   mixer_->silence(channel);
   mixer_->cut_song();  // of whichever channel it plays on
@@ -345,6 +438,8 @@ void SdlSoundOutput::play_midi(std::string_view channel,
 }
 
 void SdlSoundOutput::play_wave(std::string_view channel, std::shared_ptr<const WaveSound> wave) {
+  const std::lock_guard device(mixer_->device_mutex);
+  if (wave && playable(*wave)) mixer_->reopen_device();
   const DeviceLock lock(mixer_->device_id());
   mixer_->silence(channel);
   if (!wave || !playable(*wave)) return;
@@ -352,22 +447,28 @@ void SdlSoundOutput::play_wave(std::string_view channel, std::shared_ptr<const W
 }
 
 void SdlSoundOutput::stop(std::string_view channel) {
+  const std::lock_guard device(mixer_->device_mutex);
   const DeviceLock lock(mixer_->device_id());
   mixer_->silence(channel);
 }
 
 void SdlSoundOutput::set_loudness(double loudness) {
+  const std::lock_guard device(mixer_->device_mutex);
   const DeviceLock lock(mixer_->device_id());
   const auto level = static_cast<float>(std::clamp(loudness, 0.0, 1.0));
   mixer_->gain = level * level;
 }
 
 void SdlSoundOutput::render(float* out, int frames) {
+  const std::lock_guard device(mixer_->device_mutex);
   const DeviceLock lock(mixer_->device_id());
   mixer_->mix(out, frames);
 }
 
-bool SdlSoundOutput::has_device() const { return mixer_->device_id() != 0; }
+bool SdlSoundOutput::has_device() const {
+  const std::lock_guard device(mixer_->device_mutex);
+  return mixer_->device_id() != 0;
+}
 
 const std::optional<fs::path>& SdlSoundOutput::soundfont() const { return mixer_->soundfont; }
 

@@ -20,6 +20,9 @@ std::vector<std::filesystem::path> default_system_soundfonts();
 struct SoundOutputSetup {
   // Without a device the mix is only heard through render().
   bool open_device = true;
+  // After this long without a sound the device is closed, so that a silent
+  // game keeps no audio thread awake; the next sound opens it again.
+  int close_when_silent_ms = 5000;
   // Tried after the game's own SoundFonts and those of SDL_SOUNDFONTS.
   std::vector<std::filesystem::path> system_soundfonts = default_system_soundfonts();
 };
@@ -54,6 +57,8 @@ class SdlSoundOutput : public SoundOutput {
   // the player: it is meant for outputs opened without one.
   void render(float* out, int frames);
 
+  // Whether the device is open: it is from the start, closes after a while
+  // of silence and opens again when a sound starts.
   bool has_device() const;
   // The SoundFont the music uses, if one loaded.
   const std::optional<std::filesystem::path>& soundfont() const;
