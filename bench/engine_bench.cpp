@@ -165,6 +165,28 @@ void BM_StepAndComposeScreen(benchmark::State& state) {
 }
 BENCHMARK(BM_StepAndComposeScreen)->Unit(benchmark::kMicrosecond);
 
+// Ctrl held: every frame of 16 ms passes a record and the screen is composed
+// with the player's marks, as the window shows it. Records per second.
+void BM_SkipThroughPictures(benchmark::State& state) {
+  PlayedScene played;
+  const Form1& form = played.session.form();
+  played.session.run(KeyCommand{"Left Ctrl", {}, Press::Down});
+  Image screen;
+  std::int64_t records = 0;
+  std::int16_t last = form.Line_No;
+  for (auto _ : state) {
+    played.session.run(WaitCommand{16});
+    played.session.player().compose(test::shared_fonts(), screen);
+    if (form.Line_No != last) ++records;
+    last = form.Line_No;
+  }
+  if (played.session.ended() || played.session.player().state().skip != SkipMode::All) {
+    state.SkipWithError("skipping stopped");
+  }
+  state.SetItemsProcessed(records);
+}
+BENCHMARK(BM_SkipThroughPictures)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 }  // namespace bench
 }  // namespace tw
