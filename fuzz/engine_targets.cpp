@@ -10,7 +10,6 @@
 
 #include "base/failure.h"
 #include "check/check.h"
-#include "engine/compositor.h"
 #include "platform/headless/session.h"
 #include "platform/sdl/sdl_pictures.h"
 #include "platform/sdl/sdl_sound_files.h"
@@ -60,6 +59,8 @@ struct FuzzGame {
     fs::create_directories(root);
     fs::copy(TALLOWIND_SOURCE_DIR "/games/demo", root / "game", fs::copy_options::recursive);
     ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    // Screenshots taken with F12 stay in the fuzzer's folder.
+    ::setenv("XDG_PICTURES_DIR", (root / "pictures").c_str(), 1);
   }
   ~FuzzGame() {
     std::error_code ignored;
@@ -118,7 +119,10 @@ void game(std::string_view input) {
     }
     session.run(line.action);
   }
-  if (!session.ended()) compose_screen(session.form(), folder.fonts);
+  if (!session.ended()) {
+    Image screen;
+    session.player().compose(folder.fonts, screen);
+  }
 
   std::ostringstream report;
   run_check(folder.game(), false, folder.game_pictures, folder.sounds, report);
