@@ -1,16 +1,21 @@
-// The scaling of the engine's screen onto the real one, and the mouse
-// positions mapped back.
+// How the engine's screen maps onto the real one: the scale, the mouse
+// positions mapped back, and what part of the window a new screen changes,
+// read back from the pixels the window's surface holds.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <tuple>
 
+#include "platform/desktop/image_window.h"
 #include "platform/desktop/screen_scale.h"
+#include "platform/sdl/sdl_handles.h"
 
 namespace tw {
 namespace {
 
 // Below the design size nothing is scaled down; above it the factor is the
-// largest whole one that fits both ways, so a wide screen is limited by its height.
+// largest whole one that fits both ways, so a wide screen is limited by its
+// height.
 TEST(DesktopScreenScale, ScreensTakeTheLargestWholeFactorThatFitsBothWays) {
   const std::tuple<int, int, ScreenScale> cases[] = {
       {1024, 768, {1, 1024, 768}}, {1279, 959, {1, 1279, 959}}, {640, 480, {1, 640, 480}},
@@ -25,18 +30,45 @@ TEST(DesktopScreenScale, ScreensTakeTheLargestWholeFactorThatFitsBothWays) {
   EXPECT_EQ(windowed_scale(800, 600), (ScreenScale{1, 800, 600}));
 }
 
+// Every window pixel of a block maps back to the block's engine pixel, and
+// positions just off the window's top-left do not land on pixel 0.
 TEST(DesktopScreenScale, MousePositionsMapToTheEnginePixelTheyShow) {
-  const ScreenScale scale = full_screen_scale(1920, 1080);
-  EXPECT_EQ(engine_point(scale, 0, 0), (EnginePoint{0, 0}));
-  EXPECT_EQ(engine_point(scale, 1, 1), (EnginePoint{0, 0}));
-  EXPECT_EQ(engine_point(scale, 2, 3), (EnginePoint{1, 1}));
-  EXPECT_EQ(engine_point(scale, 1919, 1079), (EnginePoint{959, 539}));
-  // Positions just off the window's top-left do not land on pixel 0.
-  EXPECT_EQ(engine_point(scale, -1, -2), (EnginePoint{-1, -1}));
-  EXPECT_EQ(engine_point(full_screen_scale(1024, 768), 517, 300), (EnginePoint{517, 300}));
-  // Every window pixel of a block maps back to the block's engine pixel.
-  const ScreenScale three = full_screen_scale(2560, 1440);
-  for (int x = 300; x < 303; ++x) EXPECT_EQ(engine_point(three, x, 0).x, 100);
+  const ScreenScale one = full_screen_scale(1024, 768), two = full_screen_scale(1920, 1080),
+                    three = full_screen_scale(2560, 1440);
+  const std::tuple<ScreenScale, int, int, EnginePoint> cases[] = {
+      {two, 0, 0, {0, 0}},       {two, 1, 1, {0, 0}},           {two, 2, 3, {1, 1}},
+      {two, -1, -2, {-1, -1}},   {two, 1919, 1079, {959, 539}}, {one, 517, 300, {517, 300}},
+      {three, 300, 0, {100, 0}}, {three, 302, 2, {100, 0}},     {three, -3, -4, {-1, -2}}};
+  for (const auto& [scale, x, y, point] : cases) EXPECT_EQ(engine_point(scale, x, y), point) << x << "," << y;
+}
+
+// The window's surface after showing `image` at `factor`; at a factor of 2
+// every engine pixel is a 2 x 2 block there.
+SdlSurface shown(const Image& image, int factor) {
+  SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, image.width * factor + 3, image.height * factor + 1,
+                                                    32, SDL_PIXELFORMAT_RGB888));
+  for (int y = 0; y < image.height * factor; ++y) {
+    auto* row = reinterpret_cast<Pixel*>(static_cast<unsigned char*>(surface->pixels) + y * surface->pitch);
+    for (int x = 0; x < image.width * factor; ++x) row[x] = image.at(x / factor, y / factor);
+  }
+  return surface;
+}
+
+TEST(DesktopChangedRect, CoversEveryChangedPixelAtEachFactorButNotTheUnusedTopByte) {
+  for (const int factor : {1, 2}) {
+    const Image before(9, 7, 0x102030);
+    const SdlSurface surface = shown(before, factor);
+    EXPECT_EQ(changed_rect(before, *surface, factor), Rect{}) << factor;
+    Image after = before;
+    after.at(2, 5) = 0x102031;
+    after.at(6, 1) = 0xFFFFFF;
+    EXPECT_EQ(changed_rect(after, *surface, factor), (Rect{2, 1, 5, 5})) << factor;
+    after.at(0, 0) = after.at(8, 6) = 0;
+    EXPECT_EQ(changed_rect(after, *surface, factor), (Rect{0, 0, 9, 7})) << factor;
+    Image top_byte = before;  // unused on screen
+    top_byte.at(1, 1) |= 0xFF000000u;
+    EXPECT_EQ(changed_rect(top_byte, *surface, factor), Rect{}) << factor;
+  }
 }
 
 }  // namespace
