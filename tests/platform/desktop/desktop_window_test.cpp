@@ -75,58 +75,6 @@ class Child {
   bool exited_ = false;
 };
 
-// A virtual X display of its own. The server picks a free display number,
-// so that test runs side by side never reach for the same one, and writes
-// it with a newline once it takes connections. It must not reset when its
-// last client leaves: each xdotool and xwd run is a client, and a
-// connection made while the server resets is dropped, so the player would
-// find no display.
-class VirtualDisplay {
- public:
-  explicit VirtualDisplay(const fs::path& number_file)
-      : server_("Xvfb -displayfd 3 -screen 0 " + std::to_string(kScreenWidth) + "x" +
-                std::to_string(kScreenHeight) + "x24 -nolisten tcp -noreset 3>'" + number_file.string() +
-                "'") {
-    ready_ = eventually([&] {
-      std::ifstream in(number_file);
-      const std::string number{std::istreambuf_iterator<char>(in), {}};
-      name_ = ":" + number.substr(0, number.find('\n'));
-      return number.ends_with('\n');
-    });
-  }
-  bool ready() const { return ready_; }
-  const std::string& name() const { return name_; }
-
-  // The output of a command run against the display.
-  std::string run(const std::string& command) const {
-    std::string text;
-    if (FILE* pipe = ::popen(("DISPLAY=" + name_ + " timeout 10 " + command).c_str(), "r")) {
-      for (int c; (c = std::fgetc(pipe)) != EOF;) text += static_cast<char>(c);
-      ::pclose(pipe);
-    }
-    return text;
-  }
-  void click(int x, int y, int button = 1) const {
-    run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click " +
-        std::to_string(button));
-  }
-  // The whole screen as the display shows it, by way of `file`; empty when
-  // it cannot be taken.
-  Image screenshot(const fs::path& file) const {
-    run("sh -c 'xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >\"" + file.string() + "\"'");
-    try {
-      return shared_pictures().load(file);
-    } catch (const Failure&) {
-      return {};
-    }
-  }
-
- private:
-  Child server_;
-  std::string name_;
-  bool ready_ = false;
-};
-
 // Where to click the OK button of the failure box once the box is wholly
 // drawn: a grey face over 200 pixels wide in the middle of the screen with,
 // above its lower edge, the button's black frame, and above that the red
@@ -152,6 +100,12 @@ std::optional<int> ok_button(const Image& screen) {
   return frame - 10;
 }
 
+// A virtual X display of its own, on which the player runs. The server
+// picks a free display number, so that test runs side by side never reach
+// for the same one, and writes it with a newline once it takes connections.
+// It must not reset when its last client leaves: each xdotool and xwd run is
+// a client, and a connection made while the server resets is dropped, so the
+// player would find no display.
 class DesktopWindow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -159,8 +113,30 @@ class DesktopWindow : public ::testing::Test {
       if (std::system(("command -v " + tool + " >/dev/null").c_str()) != 0)
         GTEST_SKIP() << tool << " is not installed";
     }
-    display_.emplace(game_.root() / "display");
-    ASSERT_TRUE(display_->ready()) << "Xvfb did not start";
+    const fs::path number_file = game_.root() / "display";
+    server_.emplace("Xvfb -displayfd 3 -screen 0 " + std::to_string(kScreenWidth) + "x" +
+                    std::to_string(kScreenHeight) + "x24 -nolisten tcp -noreset 3>'" + number_file.string() +
+                    "'");
+    ASSERT_TRUE(eventually([&] {
+      std::ifstream in(number_file);
+      const std::string number{std::istreambuf_iterator<char>(in), {}};
+      display_ = ":" + number.substr(0, number.find('\n'));
+      return number.ends_with('\n');
+    })) << "Xvfb did not start";
+  }
+
+  // The output of a command run against the display.
+  std::string run(const std::string& command) const {
+    std::string text;
+    if (FILE* pipe = ::popen(("DISPLAY=" + display_ + " timeout 10 " + command).c_str(), "r")) {
+      for (int c; (c = std::fgetc(pipe)) != EOF;) text += static_cast<char>(c);
+      ::pclose(pipe);
+    }
+    return text;
+  }
+  void click(int x, int y, int button = 1) const {
+    run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click " +
+        std::to_string(button));
   }
 
   // Starts the player on `game_folder` and waits for its first window.
@@ -170,29 +146,36 @@ class DesktopWindow : public ::testing::Test {
   // by its class.
   void start_player(const fs::path& game_folder, const std::string& title) {
     // X11 and SDL keep allocations to the end.
-    player_.emplace("env DISPLAY=" + display_->name() + " XDG_DATA_HOME='" + game_.data_home().string() +
+    player_.emplace("env DISPLAY=" + display_ + " XDG_DATA_HOME='" + game_.data_home().string() +
                     "' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" + TALLOWIND_BINARY + "' '" +
                     game_folder.string() + "'");
     ASSERT_TRUE(eventually([&] {
-      const std::string found = display_->run("xdotool search --onlyvisible --class '^tallowind$'");
+      const std::string found = run("xdotool search --onlyvisible --class '^tallowind$'");
       return !found.empty() &&
-             display_->run("xdotool getwindowname " + found.substr(0, found.find('\n'))) == title + "\n";
-    })) << "no window titled " << title << " appeared";
+             run("xdotool getwindowname " + found.substr(0, found.find('\n'))) == title + "\n";
+    })) << "no window titled "
+        << title << " appeared";
   }
 
   // Whether the display comes to show what `shows` accepts; screen_ is the
-  // last screen taken.
+  // last screen taken, empty when none could be.
   template <class Accept>
   bool screen_shows(Accept shows) {
+    const fs::path file = game_.root() / "screen.png";
     return eventually([&] {
-      screen_ = display_->screenshot(game_.root() / "screen.png");
+      run("sh -c 'xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >\"" + file.string() + "\"'");
+      try {
+        screen_ = shared_pictures().load(file);
+      } catch (const Failure&) {
+        screen_ = {};
+      }
       return screen_.width == kScreenWidth && screen_.height == kScreenHeight && shows(screen_);
     });
   }
 
   TestGame game_;  // an empty game folder and the per-user data folder
-  std::optional<VirtualDisplay> display_;
-  std::optional<Child> player_;
+  std::optional<Child> server_, player_;
+  std::string display_;
   Image screen_;
 };
 
@@ -223,12 +206,12 @@ TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu)
   // The title, then records 1 to 3, as scripts/demo.replay plays them.
   shows_replays_screen("the title");
   const Rect picture = place_of_image1(form).visible;
-  display_->click(picture.x + picture.width / 2, picture.y + picture.height / 2);
+  click(picture.x + picture.width / 2, picture.y + picture.height / 2);
   replay.click(ControlId::image1);
   for (const char* record : {"record 1", "record 2"}) {
     shows_replays_screen(record);
     const ScreenPlace window = place_of_Window(form);
-    display_->click(window.visible.x + 4, window.visible.y + 4);
+    click(window.visible.x + 4, window.visible.y + 4);
     replay.click(ControlId::Window);
   }
   shows_replays_screen("record 3");
@@ -238,17 +221,17 @@ TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu)
   // edge above and a black one below, its last item "終了" at the bottom.
   const int x = picture.x + 40, y = picture.y + 40;
   int bottom = y;
-  display_->click(x, y, 3);
+  click(x, y, 3);
   ASSERT_TRUE(screen_shows([&](const Image& shown) {
     for (bottom = y; bottom < y + 200 && shown.at(x + 3, bottom) != kBlack;) ++bottom;
     return shown.at(x + 1, y + 1) == 0xFFFFFFu && shown.at(x + 3, y + 1) == 0xFFFFFFu && bottom < y + 200;
   })) << "no menu with a light edge and a black lower edge";
   EXPECT_EQ(screen_.at(x + 3, bottom - 4), kGrey) << "the grey face";
   // Hovering lights the item; taking "終了" ends the program.
-  display_->run("xdotool mousemove " + std::to_string(x + 30) + " " + std::to_string(bottom - 10));
+  run("xdotool mousemove " + std::to_string(x + 30) + " " + std::to_string(bottom - 10));
   EXPECT_TRUE(screen_shows([&](const Image& shown) { return shown.at(x + 5, bottom - 10) == 0x000080u; }))
       << "the blue highlight";
-  display_->click(x + 30, bottom - 10);
+  click(x + 30, bottom - 10);
   EXPECT_EQ(player_->wait_exit(), std::optional<int>(0));
 }
 
@@ -260,7 +243,7 @@ TEST_F(DesktopWindow, AFailureShowsItsMessageInABoxAndEndsWhenItIsClosed) {
   std::optional<int> button;
   ASSERT_TRUE(screen_shows([&](const Image& shown) { return (button = ok_button(shown)).has_value(); }))
       << "no grey box with the error icon, the message and the OK button's black frame";
-  display_->click(kScreenWidth / 2, *button);
+  click(kScreenWidth / 2, *button);
   EXPECT_EQ(player_->wait_exit(), std::optional<int>(1)) << "a failure ends the program with status 1";
 }
 
