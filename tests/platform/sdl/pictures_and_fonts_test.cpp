@@ -176,14 +176,12 @@ Coverage render(TtfFonts& fonts, const char32_t* face, const char32_t* text, boo
   return fonts.render({face, 15.75, bold}, text, 96);
 }
 
-TEST(TtfFontsTest, RoundsPointsAtTheScreenDensityWithinLimits) {
-  const double cases[][3] = {
-      {15.75, 96, 21}, {10.5, 120, 18}, {0, 96, 1}, {NAN, 96, 1}, {1e9, 96, kMaxFontPixels}};
-  for (const auto& [points, ppi, pixels] : cases) EXPECT_EQ(font_pixels(points, int(ppi)), pixels) << points;
-}
-
-// Mincho has a 21 pixel em, bold has more ink, and cached fonts keep their style.
+// Points are rounded at the screen density within limits: Mincho labels have
+// a 21 pixel em. Bold has more ink, and cached fonts keep their style.
 TEST(TtfFontsTest, FacesResolveInAnyWidthOrCaseUnknownOnesStillDrawJapaneseAndBoldHasMoreInk) {
+  const double sizes[][3] = {
+      {15.75, 96, 21}, {10.5, 120, 18}, {0, 96, 1}, {NAN, 96, 1}, {1e9, 96, kMaxFontPixels}};
+  for (const auto& [points, ppi, pixels] : sizes) EXPECT_EQ(font_pixels(points, int(ppi)), pixels) << points;
   TtfFonts fonts;
   const fs::path fixed = fs::canonical(fonts.face_file(U"ＭＳ 明朝"));
   EXPECT_NE(fixed, fs::canonical(fonts.face_file(U"ＭＳ Ｐ明朝")));
