@@ -59,16 +59,15 @@ TEST(ProgramStart, TheNameSelectsTheFormToPlayCheckAndPackAndAMalformedCommandLi
   const std::string program = std::string("'") + TALLOWIND_BINARY + "' ",
                     folder = " '" + game.root().string() + "'";
   EXPECT_EQ(status_of("'" + debug + "' --check"), 0);
-  EXPECT_EQ(status_of(program + "--check" + folder), 1);  // no scene files yet
-  EXPECT_EQ(status_of(program + "--pack 1" + folder), 0);
-  EXPECT_EQ(status_of(program + "--check" + folder), 0);
-  EXPECT_EQ(status_of(program + "--pack 1" + folder), 1);  // exists already
+  // In order: nothing packed to check yet, then packed, then not packed over.
+  for (const auto& [args, status] :
+       {std::pair{"--check", 1}, {"--pack 1", 0}, {"--check", 0}, {"--pack 1", 1}})
+    EXPECT_EQ(status_of(program + args + folder), status) << args;
   EXPECT_EQ(status_of(program + "--help"), 0);
   for (const char* args :
        {"--pack", "--pack 0", "--pack x", "--check --pack 1", "--check --force", "--check --window",
-        "--check --trace t", "--screen 800", "--screen 0x600", "--bogus", "a b"}) {
+        "--check --trace t", "--screen 800", "--screen 0x600", "--bogus", "a b"})
     EXPECT_EQ(status_of(program + args + folder), 2) << args;
-  }
   // A link named DEBUG plays its own folder in debug mode, one of any other
   // name the folder it is given, as packed.
   const std::string in_debug_mode = trace_of(game, debug);
