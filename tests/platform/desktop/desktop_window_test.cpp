@@ -55,24 +55,28 @@ class Child {
     }
   }
   ~Child() {
-    if (pid_ <= 0 || exited_) return;
+    if (ended()) return;
     ::kill(pid_, SIGTERM);
     ::waitpid(pid_, nullptr, 0);
   }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
+  // Whether the process has ended, or never started.
+  bool ended() {
+    if (pid_ > 0 && !exited_) exited_ = ::waitpid(pid_, &status_, WNOHANG) == pid_;
+    return pid_ <= 0 || exited_;
+  }
   // The exit status once the process has ended within the deadline.
   std::optional<int> wait_exit() {
-    int status = 0;
-    exited_ = pid_ > 0 && eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; });
-    if (!exited_) return std::nullopt;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (!eventually([&] { return ended(); })) return std::nullopt;
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
   }
 
  private:
   pid_t pid_ = -1;
   bool exited_ = false;
+  int status_ = -1;
 };
 
 // Where to click the OK button of the failure box once the box is wholly
@@ -117,12 +121,15 @@ class DesktopWindow : public ::testing::Test {
     server_.emplace("Xvfb -displayfd 3 -screen 0 " + std::to_string(kScreenWidth) + "x" +
                     std::to_string(kScreenHeight) + "x24 -nolisten tcp -noreset 3>'" + number_file.string() +
                     "'");
-    ASSERT_TRUE(eventually([&] {
+    const auto numbered = [&] {
       std::ifstream in(number_file);
       const std::string number{std::istreambuf_iterator<char>(in), {}};
       display_ = ":" + number.substr(0, number.find('\n'));
       return number.ends_with('\n');
-    })) << "Xvfb did not start";
+    };
+    // A server that is gone is not waited for to the deadline.
+    ASSERT_TRUE(eventually([&] { return numbered() || server_->ended(); }) && !server_->ended())
+        << "Xvfb did not start";
   }
 
   // The output of a command run against the display.
