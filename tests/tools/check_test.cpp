@@ -5,41 +5,24 @@
 
 #include <gtest/gtest.h>
 
+#include "sound/midi_writer.h"
 #include "support/test_game.h"
 
 namespace tw::test {
 namespace {
 
 Record record(std::u32string type, std::u32string image = U"a.bmp<0,0>") {
-  Record r;
-  r.type = std::move(type);
-  r.image = std::move(image);
-  r.lines[0] = U"文";
-  return r;
+  return {.type = std::move(type), .image = std::move(image), .lines = {U"文"}};
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
+using Lines = std::vector<std::string>;
+
+Lines lines_of(const std::string& text) {
+  Lines lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
-
-// A MIDI file of one note that lasts `sixteenths` sixteenth notes.
-std::string song_of(std::uint32_t sixteenths) {
-  std::string track = std::string("\x00\x90\x3C\x40", 4);
-  std::string length;
-  for (std::uint32_t ticks = sixteenths * 24;; ticks >>= 7) {
-    length.insert(length.begin(), static_cast<char>((ticks & 0x7F) | (length.empty() ? 0 : 0x80)));
-    if (ticks < 0x80) break;
-  }
-  track += length + std::string("\x80\x3C\x00\x00\xFF\x2F\x00", 7);
-  std::string smf = std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk", 18);
-  for (int shift = 24; shift >= 0; shift -= 8) smf += static_cast<char>((track.size() >> shift) & 0xFF);
-  return smf + track;
-}
-
-using Lines = std::vector<std::string>;
 
 class Check : public ::testing::Test {
  protected:
@@ -87,31 +70,32 @@ constexpr char32_t kMainFailure[] = U"メインイメージの表示に失敗し
 
 TEST_F(Check, FindsTheFailuresOfTypeLinesPicturesAndMusicBeforePlayMeetsThem) {
   game.write_bytes("image/bad.bmp", "BM this is no picture");
-  game.write_bytes("midi/long.mid", song_of(32800));
-  game.write_bytes("midi/short.mid", song_of(32767));
-  Record long_song = record(U"NORMAL"), short_song = record(U"NORMAL"), missing_sub = record(U"NORMAL");
-  long_song.midi = U"long.mid";
-  short_song.midi = U"short.mid";
-  missing_sub.sub = U"face.bmp";
-  const std::string at14 = "scene/scene1.gst:14: record 1: error: ";
-  const std::string at15 = "scene/scene1.gst:15: record 1: error: ";
+  for (const auto& [name, sixteenths] : {std::pair{"long", 32800u}, {"short", 32767u}}) {
+    const Bytes song = smf({Track().note(0).end(sixteenths * 24)});
+    game.write_bytes("midi/" + std::string(name) + ".mid", std::string(song.begin(), song.end()));
+  }
+  Record long_song = record(U"NORMAL"), short_song = long_song, missing_sub = long_song;
+  long_song.midi = U"long.mid", short_song.midi = U"short.mid", missing_sub.sub = U"face.bmp";
+  const std::string at14 = "scene/scene1.gst:14: record 1: error: ",
+                    at15 = "scene/scene1.gst:15: record 1: error: ";
   const std::string unreached = "scene/scene1.gst:25: record 2: warning: no path of play reaches this record";
   const Record normal = record(U"NORMAL"), end = record(U"END");
-  expect({normal, record(U"normal"), end},
+  const auto between = [&](const Record& middle) { return std::vector<Record>{normal, middle, end}; };
+  expect(between(record(U"normal")),
          {at14 + "the type line \"normal\" is no keyword and no number (did you mean \"NORMAL\"?)"},
          kStepFailure);
   expect({normal, record(U"END ")}, {at14 + "the type line \"END \" is no keyword"}, kStepFailure);
-  expect({normal, record(U"5"), end},
+  expect(between(record(U"5")),
          {at14 + "the jump \"5\" leads to record 6, past the last record (2)", unreached}, kStepFailure);
-  expect({normal, record(U"COMMAND<2><x><0><0>"), end},
+  expect(between(record(U"COMMAND<2><x><0><0>")),
          {at14 + "the choices of \"COMMAND<2><x><0><0>\" do not read", unreached}, kStepFailure);
-  expect({normal, record(U"FLAG<A+1"), end}, {at14 + "no \">\" closes the operand: write it as FLAG<A+1>"},
+  expect(between(record(U"FLAG<A+1")), {at14 + "no \">\" closes the operand: write it as FLAG<A+1>"},
          U"フラグ操作に失敗しました。");
-  expect({normal, record(U"IF<A=x>......2>.......2>"), end}, {at14 + "the value \"x\" is no number"},
+  expect(between(record(U"IF<A=x>......2>.......2>")), {at14 + "the value \"x\" is no number"},
          U"フラグ式の判定に失敗しました。");
-  expect({normal, record(U"IF<A=0>......9>.......2>"), end},
+  expect(between(record(U"IF<A=0>......9>.......2>")),
          {at14 + "the first target leads to record 9, past the last record (2)"}, kStepFailure);
-  expect({normal, record(U"IMAGE<>"), end}, {at14 + "the time of \"IMAGE<>\" does not read"},
+  expect(between(record(U"IMAGE<>")), {at14 + "the time of \"IMAGE<>\" does not read"},
          U"シーンタイプIMAGEの時間が取得できませんでした。");
   expect({normal, normal}, {at14 + "play runs past the last record of the scene"}, kStepFailure);
   expect({normal, record(U"NEXT_FILE")}, {at14 + "NEXT_FILE, but there is no scene file scene/scene2.gst"},
@@ -119,20 +103,19 @@ TEST_F(Check, FindsTheFailuresOfTypeLinesPicturesAndMusicBeforePlayMeetsThem) {
   expect({normal, record(U"2"), record(U"LOAD"), record(U"SAVE"), record(U"1")},
          {"scene/scene1.gst:25: record 2: error: a saved game resumes by stepping from this LOAD record"},
          kLoadFailure);
-  expect({normal, record(U"NORMAL", U"a.bmp"), end}, {at15 + "the main image entry \"a.bmp\" has no \"<\""},
+  expect(between(record(U"NORMAL", U"a.bmp")), {at15 + "the main image entry \"a.bmp\" has no \"<\""},
          U"イメージファイル名の取得に失敗しました。");
-  expect({normal, record(U"NORMAL", U"a.bmp<,0>"), end},
-         {at15 + "the position of \"a.bmp<,0>\" does not read"},
+  expect(between(record(U"NORMAL", U"a.bmp<,0>")), {at15 + "the position of \"a.bmp<,0>\" does not read"},
          U"イメージファイルの表示位置取得に失敗しました。");
-  expect({normal, record(U"NORMAL", U"SP_gone.bmp<0,0>"), end},
+  expect(between(record(U"NORMAL", U"SP_gone.bmp<0,0>")),
          {at15 + "picture \"image/SP_gone.bmp\" does not exist",
           at15 + "mask \"image/mask/SP_gone.bmp\" does not exist"},
          kMainFailure);
-  expect({normal, record(U"NORMAL", U"bad.bmp<0,0>"), end},
+  expect(between(record(U"NORMAL", U"bad.bmp<0,0>")),
          {at15 + "picture \"image/bad.bmp\" cannot be read: ヘッダーが壊れています"}, kMainFailure);
   expect({normal, end}, {"scene/main.gst:3: error: picture \"image3/tile.bmp\" does not exist"},
          kStartFailure, {{2, U"tile.bmp"}});
-  expect({normal, missing_sub, end},
+  expect(between(missing_sub),
          {"scene/scene1.gst:16: record 1: error: sub picture \"image2/face.bmp\" does not exist"},
          U"サブイメージの表示に失敗しました。", {{10, U"Sub_Window=ON"}});
   expect({normal, long_song, short_song, end},
