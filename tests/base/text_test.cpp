@@ -36,43 +36,31 @@ TEST(Cp932, AgreesWithMicrosoftTable) {
   EXPECT_EQ(read_text_lines(kobayashi).size(), 349u);
 }
 
-TEST(Cp932, BadBytesAreReplacedAndEncodingFallsBackToQuestionMark) {
+// Bytes that do not decode become U+FFFD; characters CP932 lacks become "?".
+TEST(Text, BadInputOfEveryConversionIsReplaced) {
   EXPECT_EQ(decode_cp932("a\x81"), U"a\uFFFD");                // lead byte cut off
   EXPECT_EQ(decode_cp932("\x81 \x81\x40"), U"\uFFFD \u3000");  // only the lead is skipped
   EXPECT_EQ(decode_cp932(std::string("\0\x82\xA0", 3)), Text(U"\0\u3042", 2));
   const Text text = U"a\u2015\uFF3C\u2160\u5393\u3042\uFF76";
   EXPECT_EQ(decode_cp932(encode_cp932(text)), text);
   EXPECT_EQ(encode_cp932(U"x\U0001F600y\u00E9" + Text(1, char32_t{0xD800})), "x?y??");
-}
-
-TEST(Utf8, InvalidSequencesBecomeReplacement) {
-  const std::pair<std::string, Text> cases[] = {
-      {"\xE3\x81z", U"\uFFFDz"},                          // one replacement for a cut-off sequence
-      {"\xC0\xAF", U"\uFFFD\uFFFD"},                      // overlong
-      {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},            // surrogate
-      {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
-  };
-  for (const auto& [bytes, text] : cases) EXPECT_EQ(from_utf8(bytes), text) << bytes;
+  EXPECT_EQ(from_utf8("\xE3\x81z"), U"\uFFFDz");                // one replacement for a cut-off sequence
+  EXPECT_EQ(from_utf8("\xC0\xAF"), U"\uFFFD\uFFFD");            // overlong
+  EXPECT_EQ(from_utf8("\xED\xA0\x80"), U"\uFFFD\uFFFD\uFFFD");  // surrogate
+  EXPECT_EQ(from_utf8("\xF4\x90\x80\x80"), U"\uFFFD\uFFFD\uFFFD\uFFFD");  // above U+10FFFF
   const std::string valid = "a\xE3\x81\x82\xF0\x9D\x84\x9E";
+  EXPECT_EQ(from_utf8(valid), U"a\u3042\U0001D11E");
   EXPECT_EQ(to_utf8(from_utf8(valid)), valid);
-  EXPECT_EQ(from_utf8(valid).size(), 3U);
   EXPECT_EQ(to_utf8(Text{char32_t{0xDC00}, char32_t{0x110000}}), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
-TEST(Lines, EndAtCrOrCrLfOnly) {
-  const std::pair<std::string_view, std::vector<std::string_view>> cases[] = {
-      {"", {}},
-      {"a", {"a"}},
-      {"a\r\n", {"a"}},
-      {"a\r\n\r\n", {"a", ""}},
-      {"\r", {""}},
-      {"a\rb\r\r\nc", {"a", "b", "", "c"}},
-      {"a\nb\r\n\n", {"a\nb", "\n"}},
-  };
-  for (const auto& [bytes, lines] : cases) EXPECT_EQ(split_lines(bytes), lines) << bytes;
-}
-
-TEST(CharAt, CountsFromOneAndIsEmptyOutside) {
+// Lines end at CR or CR LF only; characters count from 1.
+TEST(Text, SplitsLinesAndTakesCharactersByPosition) {
+  using Lines = std::vector<std::string_view>;
+  EXPECT_EQ(split_lines(""), Lines{});
+  EXPECT_EQ(split_lines("\r"), Lines{""});
+  EXPECT_EQ(split_lines("a\r\n\r\n"), (Lines{"a", ""}));
+  EXPECT_EQ(split_lines("a\rb\r\r\nc\nd\r\n\n"), (Lines{"a", "b", "", "c\nd", "\n"}));
   const Text text = U"a\u3042b";
   EXPECT_EQ(char_at(text, 2) + char_at(text, 3), U"\u3042b");
   for (const long pos : {-1L, 0L, 4L}) EXPECT_EQ(char_at(text, pos), U"") << pos;
