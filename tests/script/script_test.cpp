@@ -6,38 +6,25 @@
 namespace tw {
 namespace {
 
-TEST(TypeLine, TakesTheFirstKindWhoseTestMatches) {
-  struct Case {
-    const char32_t* line;
-    RecordKind kind;
+// A type line is of the first kind whose test matches, and leads where its
+// kind says: the read-ahead asks with the flags, the checker without them.
+TEST(TypeLine, TakesTheFirstKindThatMatchesAndLeadsWhereItSays) {
+  using enum RecordKind;
+  const std::pair<RecordKind, std::vector<TextView>> kinds[] = {
+      {End, {U"END"}},
+      {Normal, {U"NORMAL"}},
+      {Command, {U"COMMAND<12><20><0><0> more", U"COMMANDO"}},
+      {Flag, {U"FLAG<A+1>"}},
+      {If, {U"IF<A=1>......7>.......8>", U"IFFY"}},
+      {Save, {U"SAVE"}},
+      {Load, {U"LOAD"}},
+      {NextFile, {U"NEXT_FILE"}},
+      {Image, {U"IMAGE<30>", U"IMAGE"}},
+      {Jump, {U"7", U"END ", U" NORMAL", U"normal", U"SAVE ", U""}},
   };
-  for (const Case& c : std::initializer_list<Case>{
-           {U"END", RecordKind::End},
-           {U"NORMAL", RecordKind::Normal},
-           {U"COMMAND<12><20><0><0> more", RecordKind::Command},
-           {U"COMMANDO", RecordKind::Command},
-           {U"FLAG<A+1>", RecordKind::Flag},
-           {U"IF<A=1>......7>.......8>", RecordKind::If},
-           {U"IFFY", RecordKind::If},
-           {U"SAVE", RecordKind::Save},
-           {U"LOAD", RecordKind::Load},
-           {U"NEXT_FILE", RecordKind::NextFile},
-           {U"IMAGE<30>", RecordKind::Image},
-           {U"IMAGE", RecordKind::Image},
-           {U"7", RecordKind::Jump},
-           {U"END ", RecordKind::Jump},
-           {U" NORMAL", RecordKind::Jump},
-           {U"normal", RecordKind::Jump},
-           {U"SAVE ", RecordKind::Jump},
-           {U"", RecordKind::Jump},
-       }) {
-    EXPECT_EQ(kind_of(c.line), c.kind) << to_utf8(c.line);
+  for (const auto& [kind, lines] : kinds) {
+    for (const TextView line : lines) EXPECT_EQ(kind_of(line), kind) << to_utf8(line);
   }
-}
-
-// Where a record leads: the read-ahead asks with the flags, the checker
-// without them.
-TEST(NextRecords, FollowEachKindAndWithFlagsOnlyTheWayTheyGo) {
   FlagValues flags{};
   flags[0] = 2;  // A
   struct Case {
