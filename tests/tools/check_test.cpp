@@ -28,11 +28,6 @@ class Check : public ::testing::Test {
  protected:
   Check() { game.write_bmp("image/a.bmp", Image(8, 8, 0x336699)); }
 
-  std::pair<int, Lines> check(bool debug_form = false) {
-    const auto [status, report] = check_game(game.root(), debug_form);
-    return {status, lines_of(report)};
-  }
-
   // Clicks through the game, taking the first choice, until play fails,
   // ends or has had enough clicks; returns the trace.
   std::string play() {
@@ -50,13 +45,19 @@ class Check : public ::testing::Test {
               std::initializer_list<std::pair<int, std::u32string>> settings = {}) {
     SCOPED_TRACE(report.front());
     game.write_scene(records, settings);
-    auto [status, lines] = check();
+    const auto [status, text] = check_game(game.root());
+    const Lines lines = lines_of(text);
     ASSERT_EQ(lines.size(), report.size() + 1) << testing::PrintToString(lines);
     for (std::size_t i = 0; i < report.size(); ++i) EXPECT_TRUE(lines[i].starts_with(report[i])) << lines[i];
     EXPECT_EQ(status, failure.empty() ? 0 : 1) << lines.back();
     const std::string trace = play();
     EXPECT_TRUE(failure.empty() ? trace.find(R"("error")") == std::string::npos : shows_error(trace, failure))
         << trace;
+  }
+
+  // An exit status and the report of these findings, closed by the summary of the game.
+  std::pair<int, std::string> report(int status, const std::string& summary, const std::string& findings) {
+    return {status, findings + game.root().string() + " (" + summary + "\n"};
   }
 
   TestGame game;
@@ -124,12 +125,8 @@ TEST_F(Check, FindsTheFailuresOfTypeLinesPicturesAndMusicBeforePlayMeetsThem) {
 }
 
 TEST_F(Check, WarnsOfLikelyMistakesThatPlayGetsThrough) {
-  Record choice = record(U"COMMAND<2><><0><0>");
-  choice.lines = {U"行く", U"", U"", U""};
-  Record sounds = record(U"NORMAL", U"A.bmp<0,0>");
-  sounds.sub = U"face.bmp";
-  sounds.wav = U"none.wav";
-  sounds.midi = U"none.mid";
+  const Record choice{.type = U"COMMAND<2><><0><0>", .image = U"a.bmp<0,0>", .lines = {U"行く"}};
+  const Record sounds{.image = U"A.bmp<0,0>", .sub = U"face.bmp", .wav = U"none.wav", .midi = U"none.mid"};
   expect({record(U"NORMAL"), choice, sounds, record(U"END"), record(U"NORMAL"), record(U"END")},
          {"scene/main.gst:6: warning: settings line 5 \"黒 \" is not exactly \"黒\"",
           "scene/main.gst:11: warning: settings line 10 \"Sub_Window=on\" is not exactly \"Sub_Window=ON\"",
@@ -141,10 +138,9 @@ TEST_F(Check, WarnsOfLikelyMistakesThatPlayGetsThrough) {
           "scene/scene1.gst:47: record 4: warning: no path of play reaches records 4 to 5"},
          U"", {{5, U"黒 "}, {10, U"Sub_Window=on"}});
   game.write_bytes("scene/main.gst", "テスト\r\n");
-  auto [status, report] = check();
-  EXPECT_EQ(status, 0);
-  EXPECT_TRUE(report.front().starts_with("scene/main.gst:1: warning: text is not valid Shift-JIS"))
-      << report[0];
+  const auto [status, report] = check_game(game.root());
+  EXPECT_TRUE(status == 0 && report.starts_with("scene/main.gst:1: warning: text is not valid Shift-JIS"))
+      << report;
 }
 
 TEST_F(Check, ReadsTheSceneFileAsTheEngineDoes) {
@@ -153,40 +149,31 @@ TEST_F(Check, ReadsTheSceneFileAsTheEngineDoes) {
   game.write_lines("scene/main.gst", TestGame::settings({}));
   game.write_lines("scene/scene1.gst", lines);
   game.write_lines("scene/scene3.gst", lines);
-  auto [status, report] = check();
-  EXPECT_EQ(status, 1);
-  EXPECT_EQ(report,
-            (std::vector<std::string>{
-                "scene/scene1.gst:23: record 2: error: the file ends inside record 2, but line 1 announces "
-                "records 0 to 2",
-                "scene/scene3.gst:0: warning: never played: play stops at the missing scene2.gst",
-                game.root().string() + " (packed form, 1 scene, 2 records): 1 error, 1 warning"}));
+  EXPECT_EQ(check_game(game.root()),
+            report(1, "packed form, 1 scene, 2 records): 1 error, 1 warning",
+                   "scene/scene1.gst:23: record 2: error: the file ends inside record 2, but line 1 "
+                   "announces records 0 to 2\n"
+                   "scene/scene3.gst:0: warning: never played: play stops at the missing scene2.gst\n"));
   EXPECT_NE(play().find(to_utf8(kStartFailure)), std::string::npos);
 }
 
 TEST_F(Check, ChecksTheDebugFormWithItsStartRecord) {
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"FLAG<A=x>", U"END", U"NORMAL", U"NORMAL"});
   game.write_lines("Debug.gst", {U"3", U"1", U"x"});
-  auto [status, report] = check(true);
-  EXPECT_EQ(status, 1);
-  EXPECT_EQ(report,
-            (std::vector<std::string>{
-                "game.gst:1: record 0: warning: no path of play reaches records 0 to 2",
-                "game.gst:2: record 1: warning: the operand \"x\" is no number from -32768 to 32767",
-                "game.gst:5: record 4: error: play runs past the last record of the scene: end it with END "
-                "or NEXT_FILE",
-                "Debug.gst:3: warning: flag B \"x\" is no number: the debug file stops here and leaves the "
-                "flags after it at 0",
-                game.root().string() + " (debug form, 1 scene, 5 records): 1 error, 3 warnings"}));
-
+  EXPECT_EQ(check_game(game.root(), true),
+            report(1, "debug form, 1 scene, 5 records): 1 error, 3 warnings",
+                   "game.gst:1: record 0: warning: no path of play reaches records 0 to 2\n"
+                   "game.gst:2: record 1: warning: the operand \"x\" is no number from -32768 to 32767\n"
+                   "game.gst:5: record 4: error: play runs past the last record of the scene: end it with "
+                   "END or NEXT_FILE\n"
+                   "Debug.gst:3: warning: flag B \"x\" is no number: the debug file stops here and leaves "
+                   "the flags after it at 0\n"));
   game.write_debug_game(TestGame::settings({}), {U"SAVE", U"LOAD"});
   game.write_lines("Debug.gst", {U"1"});
-  std::tie(status, report) = check(true);
-  EXPECT_EQ(status, 1);
-  EXPECT_EQ(report, (std::vector<std::string>{
-                        "Debug.gst:1: error: the start record 1 is a LOAD record: a load resumes by stepping "
-                        "from it, which loads again without end: start at another record",
-                        game.root().string() + " (debug form, 1 scene, 2 records): 1 error, 0 warnings"}));
+  EXPECT_EQ(check_game(game.root(), true),
+            report(1, "debug form, 1 scene, 2 records): 1 error, 0 warnings",
+                   "Debug.gst:1: error: the start record 1 is a LOAD record: a load resumes by stepping from "
+                   "it, which loads again without end: start at another record\n"));
   Engine engine(game, U"DEBUG");
   EXPECT_TRUE(engine.start().wait(100).step().shows_error(kLoadFailure)) << engine.trace();
 }
@@ -194,8 +181,7 @@ TEST_F(Check, ChecksTheDebugFormWithItsStartRecord) {
 TEST_F(Check, FindsNothingInTheDemoInEitherForm) {
   for (bool debug_form : {false, true}) {
     const auto [status, report] = check_game(TALLOWIND_SOURCE_DIR "/games/demo", debug_form);
-    EXPECT_EQ(status, 0);
-    EXPECT_TRUE(report.find("no problems found") != std::string::npos && lines_of(report).size() == 1)
+    EXPECT_TRUE(status == 0 && report.ends_with(": no problems found\n") && lines_of(report).size() == 1)
         << report;
   }
 }
