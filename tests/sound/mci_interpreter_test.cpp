@@ -3,16 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "platform/headless/headless_platform.h"
 #include "support/inputs.h"
-#include "support/test_game.h"
+#include "support/test_game.h"  // for the shared sound files
 
 namespace tw::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Remembers what the interpreter asked the sound device to do.
 class RecordingOutput : public SoundOutput {
@@ -27,38 +23,32 @@ class RecordingOutput : public SoundOutput {
   std::string log;
 };
 
+// The third-party files serve as the game folder.
 class Interpreter : public ::testing::Test {
  protected:
-  Interpreter() {
-    fs::create_directories(game.root() / "midi");
-    fs::create_directories(game.root() / "wave");
-    fs::copy_file(third_party("midi/jazz-soft/test-c-major-scale.mid"), game.root() / "midi/C Scale.MID");
-    fs::copy_file(third_party("midi/jazz-soft/test-not-a-midi-file.mid"), game.root() / "midi/text.mid");
-    fs::copy_file(third_party("wav/debian-games/tuxtype_tock.wav"), game.root() / "wave/tock.wav");
-    fs::copy_file(third_party("wav/scipy/test-44100Hz-le-1ch-4bytes-incomplete-chunk.wav"),
-                  game.root() / "wave/bad.wav");
-  }
-
   MediaReply send(const std::u32string& command) { return media.send(command); }
   std::u32string reply(const std::u32string& command) { return send(command).reply; }
-  // An open command of a file inside the game, its path spelled as the engine spells it.
+  // An open command of a file inside the folder, its path spelled as the engine spells it.
   std::u32string open(const std::string& inside, const std::u32string& rest) {
     return U"open \"" + from_utf8(folder.spelled(from_utf8(inside))) + U"\" " + rest;
   }
 
-  TestGame game;
-  GameFolder folder{game.root()};
+  GameFolder folder{third_party("")};
   VirtualClock clock;
   RecordingOutput output;
   MciInterpreter media{folder, clock, shared_assets().sounds, output};
 };
 
+constexpr char kScale[] = "/midi/jazz-soft/test-c-major-scale.mid";
+constexpr char kTock[] = "/wav/debian-games/tuxtype_tock.wav";
+
 // One channel per alias, whatever its letter case; songs report in sixteenth
 // notes, sound effects in milliseconds.
 TEST_F(Interpreter, KeepsAChannelPerAliasAndReportsItsLengthAndPosition) {
-  ASSERT_EQ(send(open("\\midi\\c scale.mid", U"alias Midi")).code, 0u) << "any letter case, no device type";
-  ASSERT_EQ(send(open("/wave/tock.wav", U" alias wav")).code, 0u);
-  EXPECT_EQ(send(open("/wave/tock.wav", U"alias WAV")).code, mci_code::kDuplicateAlias);
+  ASSERT_EQ(send(open("\\MIDI\\Jazz-Soft\\Test-C-Major-Scale.mid", U"alias Midi")).code, 0u)
+      << "any letter case, no device type";
+  ASSERT_EQ(send(open(kTock, U" alias wav")).code, 0u);
+  EXPECT_EQ(send(open(kTock, U"alias WAV")).code, mci_code::kDuplicateAlias);
   // Eight quarter notes at 120 beats a minute: 32 sixteenths in 4 seconds; 1470 frames at 11025 Hz.
   EXPECT_EQ(reply(U"status midi length"), U"32");
   EXPECT_EQ(reply(U"status wav length"), U"133");
@@ -81,7 +71,7 @@ TEST_F(Interpreter, KeepsAChannelPerAliasAndReportsItsLengthAndPosition) {
 
 TEST_F(Interpreter, RefusesWithADistinctCodeForEachCause) {
   using namespace mci_code;
-  const std::u32string song = open("/midi/c scale.mid", U"");
+  const std::u32string song = open(kScale, U"");
   const std::pair<unsigned, std::vector<std::u32string>> cases[] = {
       {kMissingCommandString, {U"", U"   "}},
       {kUnrecognizedCommand, {U"seek midi to start"}},
@@ -92,11 +82,12 @@ TEST_F(Interpreter, RefusesWithADistinctCodeForEachCause) {
       {kInvalidDeviceName, {U"close midi", U"play wav", U"status midi position"}},
       {kFileNotFound,
        {U"open \"\" alias x", open("/midi/none.mid", U"type sequencer alias midi"),
-        open("/midi/", U"type sequencer alias midi"), open("/midi/../../etc/passwd", U"alias midi"),
+        open("/midi/", U"type sequencer alias midi"), open("/midi/../../CMakeLists.txt", U"alias midi"),
         U"open \"/etc/passwd\"  alias wav"}},
       {kInvalidFile,
-       {open("/midi/text.mid", U"type sequencer alias midi"), open("/wave/bad.wav", U" alias wav"),
-        open("/wave/tock.wav", U"type sequencer alias midi")}}};
+       {open("/midi/jazz-soft/test-not-a-midi-file.mid", U"type sequencer alias midi"),
+        open("/wav/scipy/test-44100Hz-le-1ch-4bytes-incomplete-chunk.wav", U" alias wav"),
+        open(kTock, U"type sequencer alias midi")}}};
   for (const auto& [code, commands] : cases) {
     for (const std::u32string& command : commands) EXPECT_EQ(send(command).code, code) << to_utf8(command);
   }
