@@ -4,9 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "base/failure.h"
 #include "sound/midi_writer.h"
@@ -16,8 +13,8 @@
 namespace tw::test {
 namespace {
 
-Bytes midi_file(const std::string& name) {
-  const std::string bytes = read_bytes(third_party("midi/" + name));
+Bytes bytes_of(const std::filesystem::path& file) {
+  const std::string bytes = read_bytes(file);
   return {bytes.begin(), bytes.end()};
 }
 
@@ -41,7 +38,7 @@ TEST(MidiSongFiles, AreRefusedWithTheCauseOrReadWithTheirTempo) {
   const auto raw = [](const Bytes& body) { return smf({Track{body}}); };
   Bytes plain = smf({note}), header_5 = plain, header_64 = plain, huge = rmid(chunk("data", plain, true));
   header_5[7] = 5, header_64[7] = 64, huge[19] = 0x7F;  // the data chunk claims more than the file holds
-  const auto mid = [](const char* name) { return midi_file(name); };
+  const auto mid = [](const std::string& name) { return bytes_of(third_party("midi/" + name)); };
   const Bytes faster = smf({Track().tempo(0, 500000).note(0).tempo(384, 250000).end(384)});
   const Bytes later = smf({Track().tempo(0, 1000000).end(96), Track().tempo(0, 250000).end(0)}, 1);
   const Bytes third = smf({Track().tempo(0, 333333).end(5760)});  // 99 sixteenths in 8249.99175 ms
@@ -117,7 +114,7 @@ TEST(MidiSongFiles, AreRefusedWithTheCauseOrReadWithTheirTempo) {
 // Damage never crashes: every cut of a three-track song is refused, as it
 // loses part of the last track; every bit flip is read or refused.
 TEST(MidiSongDamage, CutsAreRefusedAndFlipsReadOrRefused) {
-  const Bytes song = midi_file("jazz-soft/test-karaoke-kar.mid");
+  const Bytes song = bytes_of(third_party("midi/jazz-soft/test-karaoke-kar.mid"));
   EXPECT_EQ(refusal_of(song), "");
   for (std::size_t bit = 0; bit < song.size() * 8; ++bit) {
     SCOPED_TRACE(bit);
@@ -134,8 +131,7 @@ TEST(PlainSmf, RealSongsKeepTheirTimingAndRefusedOnesStayAsTheyAre) {
   int rewritten = 0;
   for (const auto& file : third_party_files("midi", ".mid")) {
     SCOPED_TRACE(file.string());
-    const std::string bytes = read_bytes(file);
-    const Bytes original(bytes.begin(), bytes.end()), plain = plain_smf(original);
+    const Bytes original = bytes_of(file), plain = plain_smf(original);
     const Bytes wrapped =  // its data chunk claims more than it holds
         Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'd', 'a', 't', 'a', 0, 0, 0, 1} + original;
     try {

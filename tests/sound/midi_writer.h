@@ -2,7 +2,6 @@
 // files, for songs of a known shape.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@ inline Bytes operator+(Bytes a, const Bytes& b) {
   return a;
 }
 
-inline Bytes big_endian(std::uint32_t value, int count) {
+inline Bytes big_endian(unsigned value, int count) {
   Bytes bytes;
   while (count--) bytes.push_back(value >> count * 8 & 0xFF);
   return bytes;
@@ -23,27 +22,25 @@ inline Bytes big_endian(std::uint32_t value, int count) {
 
 struct Track {
   Bytes bytes;
-  Track& event(std::uint32_t delta, const Bytes& event) {  // the delta as a variable-length quantity
+  Track& event(unsigned delta, const Bytes& event) {  // the delta as a variable-length quantity
     Bytes time{static_cast<unsigned char>(delta & 0x7F)};
     while (delta >>= 7) time.insert(time.begin(), static_cast<unsigned char>(0x80 | (delta & 0x7F)));
     bytes = bytes + time + event;
     return *this;
   }
-  Track& note(std::uint32_t delta) { return event(delta, {0x90, 60, 100}); }
-  Track& tempo(std::uint32_t delta, std::uint32_t us) {
-    return event(delta, Bytes{0xFF, 0x51, 3} + big_endian(us, 3));
-  }
-  Track& end(std::uint32_t delta) { return event(delta, {0xFF, 0x2F, 0}); }
+  Track& note(unsigned delta) { return event(delta, {0x90, 60, 100}); }
+  Track& tempo(unsigned delta, unsigned us) { return event(delta, Bytes{0xFF, 0x51, 3} + big_endian(us, 3)); }
+  Track& end(unsigned delta) { return event(delta, {0xFF, 0x2F, 0}); }
 };
 
-inline Bytes chunk(const std::string& id, const Bytes& body,
-                   bool riff = false) {  // RIFF: little-endian, even
-  Bytes size = big_endian(static_cast<std::uint32_t>(body.size()), 4);
+// RIFF chunks are little-endian and padded to even sizes.
+inline Bytes chunk(const std::string& id, const Bytes& body, bool riff = false) {
+  Bytes size = big_endian(static_cast<unsigned>(body.size()), 4);
   if (riff) size = Bytes(size.rbegin(), size.rend());
   return Bytes(id.begin(), id.end()) + size + body + Bytes(riff ? body.size() % 2 : 0, 0);
 }
 
-// `declared` tracks in the header, when not -1, whatever follows.
+// The header declares `declared` tracks, when not -1, whatever follows.
 inline Bytes smf(const std::vector<Track>& tracks, int format = 0, int division = 96, int declared = -1) {
   const auto count = declared < 0 ? tracks.size() : declared;
   Bytes file = chunk("MThd", big_endian(format, 2) + big_endian(count, 2) + big_endian(division, 2));
