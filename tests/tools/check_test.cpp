@@ -85,7 +85,6 @@ TEST_F(Check, FindsTheFailuresOfTypeLinesPicturesAndMusicBeforePlayMeetsThem) {
   expect(between(record(U"normal")),
          {at14 + "the type line \"normal\" is no keyword and no number (did you mean \"NORMAL\"?)"},
          kStepFailure);
-  expect({normal, record(U"END ")}, {at14 + "the type line \"END \" is no keyword"}, kStepFailure);
   expect(between(record(U"5")),
          {at14 + "the jump \"5\" leads to record 6, past the last record (2)", unreached}, kStepFailure);
   expect(between(record(U"COMMAND<2><x><0><0>")),
