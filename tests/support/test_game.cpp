@@ -63,20 +63,18 @@ void TestGame::write_lines(const std::string& relative, const std::vector<std::u
 
 void TestGame::write_bmp(const std::string& relative, const Image& image) {
   const int row_bytes = (image.width * 3 + 3) / 4 * 4;
-  const std::uint32_t data_size = static_cast<std::uint32_t>(row_bytes * image.height);
+  const auto data_size = static_cast<std::uint32_t>(row_bytes * image.height);
   std::string bmp = "BM";
-  const std::uint32_t width = static_cast<std::uint32_t>(image.width),
-                      height = static_cast<std::uint32_t>(image.height);
   // File size, reserved, data offset, header size, width, height, planes and
   // bits, compression, data size, resolutions and the two colour counts.
   for (const std::uint32_t field :
-       {54 + data_size, 0u, 54u, 40u, width, height, 1u | 24u << 16, 0u, data_size, 2835u, 2835u, 0u, 0u})
+       {54 + data_size, 0u, 54u, 40u, std::uint32_t(image.width), std::uint32_t(image.height), 1u | 24u << 16,
+        0u, data_size, 2835u, 2835u, 0u, 0u})
     put_le(bmp, field, 4);
   for (int y = image.height - 1; y >= 0; --y) {
-    std::string row;
-    for (int x = 0; x < image.width; ++x) put_le(row, image.at(x, y), 3);
-    row.resize(static_cast<std::size_t>(row_bytes), '\0');
-    bmp += row;
+    const std::size_t row = bmp.size();
+    for (int x = 0; x < image.width; ++x) put_le(bmp, image.at(x, y), 3);
+    bmp.resize(row + static_cast<std::size_t>(row_bytes), '\0');
   }
   write_bytes(relative, bmp);
 }
@@ -125,38 +123,6 @@ std::string mci(long t, const std::string& command, int rc, const std::string& r
 
 bool shows_error(const std::string& trace, const std::u32string& message) {
   return trace.find(R"("error":")" + to_utf8(message)) != std::string::npos;
-}
-
-Engine::Engine(const fs::path& root, std::u32string program_name, int width, int height,
-               AssetLibraries assets)
-    : session_({width, height, root, std::move(program_name)}, assets, trace_) {}
-
-Engine& Engine::start() {
-  session_.start();
-  return *this;
-}
-
-Engine& Engine::run(const ReplayAction& action) {
-  session_.run(action);
-  return *this;
-}
-
-Engine& Engine::click(ControlId control, int index, int button) {
-  return run(ClickCommand{MouseTarget{control, index}, control == ControlId::waku, 0, 0, button});
-}
-
-Engine& Engine::move(int label) { return run(MoveCommand{MouseTarget{ControlId::Message, label}, 0, 0}); }
-
-Engine& Engine::wait(std::int64_t ms) { return run(WaitCommand{ms}); }
-
-Engine& Engine::choose(const std::string& item) { return run(ChooseCommand{item}); }
-
-Engine& Engine::begin() { return wait(100).click(ControlId::image1).wait(100); }
-
-Engine& Engine::step() { return click(ControlId::Window).wait(100); }
-
-Engine& Engine::menu(const std::string& item) {
-  return click(ControlId::image1, 0, kRightButton).choose(item);
 }
 
 Image Engine::screen() { return compose_screen(session_.form(), shared_fonts()); }

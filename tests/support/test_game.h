@@ -79,26 +79,29 @@ bool shows_error(const std::string& trace, const std::u32string& message);
 class Engine {
  public:
   explicit Engine(const std::filesystem::path& root, std::u32string program_name = U"tallowind",
-                  int width = 1024, int height = 768, AssetLibraries assets = shared_assets());
+                  int width = 1024, int height = 768, AssetLibraries assets = shared_assets())
+      : session_({width, height, root, std::move(program_name)}, assets, trace_) {}
   explicit Engine(const TestGame& game, std::u32string program_name = U"tallowind", int width = 1024,
                   int height = 768)
       : Engine(game.root(), std::move(program_name), width, height) {}
-  Engine& start();
-
-  Form1& form() { return session_.form(); }
+  Engine& start() { return session_.start(), *this; }
 
   // The replay's commands.
-  Engine& run(const ReplayAction& action);
-  Engine& click(ControlId control, int index = 0, int button = kLeftButton);
-  Engine& move(int label);
-  Engine& wait(std::int64_t ms);
-  Engine& choose(const std::string& item);
+  Engine& run(const ReplayAction& action) { return session_.run(action), *this; }
+  Engine& click(ControlId control, int index = 0, int button = kLeftButton) {
+    return run(ClickCommand{MouseTarget{control, index}, control == ControlId::waku, 0, 0, button});
+  }
+  Engine& move(int label) { return run(MoveCommand{MouseTarget{ControlId::Message, label}, 0, 0}); }
+  Engine& wait(std::int64_t ms) { return run(WaitCommand{ms}); }
+  Engine& choose(const std::string& item) { return run(ChooseCommand{item}); }
   // Past the title: a click on the picture, after each a tenth of a second.
-  Engine& begin();
+  Engine& begin() { return wait(100).click(ControlId::image1).wait(100); }
   // One click on the message window and the tenth of a second after it.
-  Engine& step();
+  Engine& step() { return click(ControlId::Window).wait(100); }
   // A right click and the menu item.
-  Engine& menu(const std::string& item);
+  Engine& menu(const std::string& item) { return click(ControlId::image1, 0, kRightButton).choose(item); }
+
+  Form1& form() { return session_.form(); }
   HeadlessSession& session() { return session_; }
   std::string trace() const { return trace_.str(); }
   bool ended() const { return session_.ended(); }
