@@ -12,82 +12,64 @@ namespace {
 constexpr Colour kHighlight = 0x8000000E;
 constexpr Colour kButtonText = 0x80000012;
 
-TEST(StartUp, CentresThePictureAndPlacesTheFrameAboveItsLowerEdge) {
-  TestGame game;
-  game.write_scene({record(), record(U"END")});
-  Engine engine(game);
-  Form1& form = engine.start().form();
-  ASSERT_FALSE(engine.ended()) << engine.trace();
-
-  EXPECT_EQ(
-      std::tuple(form.form.Visible, form.form.Width, form.form.Height, form.image1.Left, form.image1.Top),
-      std::tuple(true, 1024 * 15, 768 * 15, (15360 - 9600) / 2.0, (11520 - 7200) / 2.0));
-  EXPECT_EQ(
-      std::tuple(form.waku.Top, form.waku.Left, form.waku.Width, form.Window.Width, form.Message[4].Left),
-      std::tuple(7200 + 2160 - 2250 - 200, (15360 - 7200) / 2.0, 7200, 7050, 150));
-  EXPECT_EQ(std::tuple(form.Sub_Width, form.Sub_Height, form.Scene_No, form.Debug_Mode, form.Char_Pos),
-            std::tuple(2100, 2100, 1, 0, 9));
-  EXPECT_FALSE(form.waku.Visible) << "the title record shows no message window";
-}
-
-TEST(StartUp, WidensTheMessageWindowOnlyForTheExactSubWindowSetting) {
-  struct Case {
-    std::u32string line;
-    bool on;
-  };
-  for (const Case& c : {Case{U"Sub_Window=ON", true}, Case{U"Sub_Window=ON ", false},
-                        Case{U" Sub_Window=ON", false}, Case{U"Sub_Window=on", false}, Case{U"", false}}) {
+// Off for anything but the exact line; on, the window and the frame widen by
+// the sub image's 140 pixels and the labels move right by as much.
+TEST(StartUp, CentresThePictureAndTheFrameWidenedOnlyForTheExactSubWindowSetting) {
+  for (const std::u32string line :
+       {U"Sub_Window=ON", U"Sub_Window=ON ", U" Sub_Window=ON", U"Sub_Window=on", U""}) {
+    SCOPED_TRACE(to_utf8(line));
     TestGame game;
-    game.write_scene({record(U"END")}, {{10, c.line}});
+    game.write_scene({record(), record(U"END")}, {{10, line}});
     Engine engine(game);
     Form1& form = engine.start().form();
-    const double extra = c.on ? 2100 : 0;
-    SCOPED_TRACE(to_utf8(c.line));
-    EXPECT_EQ(form.Window.Width, 7050 + extra);
-    EXPECT_EQ(form.waku.Width, 7200 + extra);
-    EXPECT_EQ(form.waku.Left, (15360 - 7200 - extra) / 2);
+    ASSERT_FALSE(engine.ended()) << engine.trace();
+    const double extra = line == U"Sub_Window=ON" ? 2100 : 0;
+    EXPECT_EQ(
+        std::tuple(form.form.Visible, form.form.Width, form.form.Height, form.image1.Left, form.image1.Top),
+        std::tuple(true, 1024 * 15, 768 * 15, (15360 - 9600) / 2.0, (11520 - 7200) / 2.0));
+    EXPECT_EQ(std::tuple(form.waku.Top, form.waku.Left, form.waku.Width, form.Window.Width),
+              std::tuple(7200 + 2160 - 2250 - 200, (15360 - 7200 - extra) / 2, 7200 + extra, 7050 + extra));
     for (const Label& label : form.Message) EXPECT_EQ(label.Left, 150 + extra);
-    EXPECT_EQ(form.Window.surface.width, c.on ? 610 : 470);
+    EXPECT_EQ(form.Window.surface.width, extra ? 610 : 470);
+    EXPECT_EQ(std::tuple(form.Sub_Width, form.Sub_Height, form.Scene_No, form.Debug_Mode, form.Char_Pos),
+              std::tuple(2100, 2100, 1, 0, 9));
+    EXPECT_FALSE(form.waku.Visible) << "the title record shows no message window";
+    EXPECT_EQ(engine.screen().at(0, 0), 0u) << "without a tile the window stays black";
   }
 }
 
-TEST(StartUp, ChoosesColoursByTheWholeSettingsLine) {
+// Colours by the whole settings line; cursors and the frame picture from the
+// interface folder.
+TEST(StartUp, ReadsColoursCursorsAndTheFramePictureFromTheSettings) {
   TestGame game;
-  game.write_scene({record(U"END")}, {{5, U"黒"}, {6, U"黒 "}, {7, U"黒"}});
-  Engine engine(game);
-  Form1& form = engine.start().form();
-  for (const Label& label : form.Message) EXPECT_EQ(label.ForeColor, kButtonText);
-  EXPECT_EQ(form.waku.BackColor, kHighlight);
-  EXPECT_EQ(form.Window.BackColor, kButtonText);
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(form.Message[i].BackColor, 0xFF0000u);
-    EXPECT_EQ(form.Message[i].Back_Style, BackStyle::Transparent);
-  }
-  EXPECT_EQ(form.Message[4].BackColor, 0xFF8080u) << "the mark keeps its own background colour";
-  EXPECT_EQ(form.Message[4].Caption, U"▼");
-
-  // A short settings file leaves every later setting empty.
-  game.write_lines("scene/main.gst", {U"題", U"", U"", U"", U""});
-  Engine short_settings(game);
-  const Form1& plain = short_settings.start().form();
-  for (const Label& label : plain.Message) EXPECT_EQ(label.ForeColor, kHighlight);
-  EXPECT_EQ(plain.Window.Width, 7050);
-  EXPECT_EQ(plain.waku.MousePointer, 0);
-}
-
-TEST(StartUp, LoadsCursorsAndTheFramePictureFromTheInterfaceFolder) {
-  TestGame game;
-  game.write_scene({record(U"END")}, {{3, U"Frame.bmp"}, {8, U"hand.bmp"}, {9, U"pen.bmp"}});
+  game.write_scene(
+      {record(U"END")},
+      {{3, U"Frame.bmp"}, {5, U"黒"}, {6, U"黒 "}, {7, U"黒"}, {8, U"hand.bmp"}, {9, U"pen.bmp"}});
   game.write_bmp("image3/frame.bmp", Image(480, 150, 0x123456));
   game.write_bmp("image3/hand.bmp", Image(32, 32, 0xFFFFFF));
   game.write_bmp("image3/pen.bmp", Image(16, 16, 0));
   Engine engine(game);
   Form1& form = engine.start().form();
   ASSERT_FALSE(engine.ended()) << engine.trace();
+  for (const Label& label : form.Message) EXPECT_EQ(label.ForeColor, kButtonText);
+  EXPECT_EQ(std::tuple(form.waku.BackColor, form.Window.BackColor), std::tuple(kHighlight, kButtonText));
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(std::tuple(form.Message[i].BackColor, form.Message[i].Back_Style),
+              std::tuple(0xFF0000u, BackStyle::Transparent));
+  }
+  EXPECT_EQ(std::tuple(form.Message[4].BackColor, form.Message[4].Caption), std::tuple(0xFF8080u, Text(U"▼")))
+      << "the mark keeps its own background colour";
   ASSERT_TRUE(form.waku.MouseIcon && form.waku.Picture) << "the frame found through the letter-case fallback";
   EXPECT_EQ(std::tuple(form.waku.MousePointer, form.waku.MouseIcon->width, form.image1.MousePointer,
                        form.waku.Picture->at(0, 0)),
             std::tuple(99, 32, 99, 0x123456u));
+
+  // A short settings file leaves every later setting empty.
+  game.write_lines("scene/main.gst", {U"題", U"", U"", U"", U""});
+  Engine short_settings(game);
+  const Form1& plain = short_settings.start().form();
+  for (const Label& label : plain.Message) EXPECT_EQ(label.ForeColor, kHighlight);
+  EXPECT_EQ(std::tuple(plain.Window.Width, plain.waku.MousePointer), std::tuple(7050, 0));
 }
 
 // A 16-bit twips position would overflow past 2184 pixels, so every wide
@@ -112,11 +94,6 @@ TEST(StartUp, TilesTheWholeWindowBehindTheControlsOnScreensOfAnyWidth) {
   Engine wide(game, U"tallowind", 3840, 2160);
   ASSERT_FALSE(wide.start().ended()) << wide.trace();
   EXPECT_EQ(wide.screen().at(3839, 2159), 0x0000FFu);
-
-  game.write_lines("scene/main.gst", TestGame::settings({}));
-  Engine untiled(game);
-  untiled.start();
-  EXPECT_EQ(untiled.screen().at(0, 0), 0u) << "without a tile the window stays black";
 }
 
 TEST(StartUp, ReportsAMissingOrBrokenPictureAndEnds) {
