@@ -216,76 +216,60 @@ TEST(ImageRun, MovesWhenEachRecordsTimeRunsOutAndLocksOutTheMouse) {
   EXPECT_EQ(form.Message[0].Caption, U"後") << "the record after the run shows its lines";
 }
 
-// While a record waits, the main picture of the record the next step
-// presents is handed to the picture cache, and only that one.
-class ReadAhead : public ::testing::Test {
- protected:
-  // The real decoder, writing down what it is asked to read ahead.
-  struct Log : Pictures {
-    Image load(const std::filesystem::path& file) override { return shared_pictures().load(file); }
-    void save_png(const Image& image, const std::filesystem::path& file) override {
-      shared_pictures().save_png(image, file);
-    }
-    void prefetch(const std::filesystem::path& file) override { read.push_back(file.filename().string()); }
-    std::vector<std::string> read;
-  };
-  void start(const std::vector<std::pair<std::u32string, std::u32string>>& types_and_images) {
-    std::vector<Record> records;
-    for (const auto& [type, image] : types_and_images) {
-      records.push_back({.type = type, .image = image, .lines = {U"・一", U"・二", U"", U""}});
-    }
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp", "SP_f.bmp", "mask/SP_f.bmp"}) {
-      game.write_bmp(std::string("image/") + name, Image(4, 4, 0x123456));
-    }
-    game.write_scene(records);
-    engine.start().wait(100);
+// The real decoder, writing down what it is asked to read ahead.
+struct ReadAheadLog : Pictures {
+  Image load(const std::filesystem::path& file) override { return shared_pictures().load(file); }
+  void save_png(const Image& image, const std::filesystem::path& file) override {
+    shared_pictures().save_png(image, file);
   }
-  // What the current record reads ahead.
-  std::vector<std::string> read_ahead() {
-    pictures.read.clear();
-    engine.form().prefetch_pictures_ahead();
-    return pictures.read;
-  }
-  void step(ControlId control = ControlId::Window) { engine.click(control).wait(2000); }
-
-  TestGame game;
-  Log pictures;
-  Engine engine{game.root(), U"tallowind", 1024, 768, {pictures, shared_fonts(), shared_assets().sounds}};
+  void prefetch(const std::filesystem::path& file) override { read.push_back(file.filename().string()); }
+  std::vector<std::string> read;
 };
 
-using Names = std::vector<std::string>;
-
-TEST_F(ReadAhead, FollowsEachKindOfRecordAsTheStepWill) {
-  start({{U"NORMAL", U"a.bmp<0,0>"},
-         {U"2", U"b.bmp<0,0>"},
-         {U"NORMAL", U"c.bmp<0,0>"},
-         {U"IF<A=0>......4>.......5>", U"d.bmp<0,0>"},
-         {U"COMMAND<5><6><0><0>", U"e.bmp<0,0>"},
-         {U"NORMAL", U"SP_f.bmp<0,0>"},
-         {U"END", U"e.bmp<0,0>"}});
-  Form1& form = engine.form();
+// While a record waits, the main picture of the record the next step
+// presents is handed to the picture cache, and only that one.
+TEST(ReadAhead, FollowsEachKindOfRecordAsTheStepWillAndLeavesWhatDoesNotRead) {
+  TestGame game;
+  for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp", "SP_f.bmp", "mask/SP_f.bmp"}) {
+    game.write_bmp(std::string("image/") + name, Image(4, 4, 0x123456));
+  }
+  game.write_scene({{.image = U"a.bmp<0,0>"},
+                    {.type = U"2", .image = U"b.bmp<0,0>"},
+                    {.image = U"c.bmp<0,0>"},
+                    {.type = U"IF<A=0>......4>.......5>", .image = U"d.bmp<0,0>"},
+                    {.type = U"COMMAND<5><6><0><0>", .image = U"e.bmp<0,0>", .lines = {U"・一", U"・二"}},
+                    {.image = U"SP_f.bmp<0,0>"},
+                    {.type = U"END", .image = U"e.bmp<0,0>"}});
+  ReadAheadLog pictures;
+  Engine engine{game.root(), U"tallowind", 1024, 768, {pictures, shared_fonts(), shared_assets().sounds}};
+  Form1& form = engine.start().wait(100).form();
+  // What the current record reads ahead.
+  const auto read_ahead = [&] {
+    pictures.read.clear();
+    form.prefetch_pictures_ahead();
+    return pictures.read;
+  };
+  using Names = std::vector<std::string>;
   EXPECT_EQ(read_ahead(), Names{"b.bmp"}) << "the title reads the next record";
-  step(ControlId::image1);
+  engine.click(ControlId::image1).wait(2000);
   ASSERT_EQ(form.Line_No, 1);
   EXPECT_EQ(read_ahead(), Names{"d.bmp"}) << "a jump to 2 goes on to record 3";
-  step();
+  engine.click(ControlId::Window).wait(2000);
   ASSERT_EQ(form.Line_No, 3);
   EXPECT_EQ(read_ahead(), Names{"e.bmp"}) << "A is 0: the IF goes to 4";
-  step();
+  engine.click(ControlId::Window).wait(2000);
   ASSERT_EQ(form.Choice_Wait, -1);
   EXPECT_EQ(read_ahead(), (Names{"SP_f.bmp", "SP_f.bmp"})) << "choice 1 and its mask";
   engine.move(1);
   EXPECT_EQ(read_ahead(), Names{}) << "choice 2 keeps the picture on the canvas";
-  step();
+  engine.click(ControlId::Window).wait(2000);
   ASSERT_EQ(form.Line_No, 6);
   EXPECT_EQ(read_ahead(), Names{}) << "END goes nowhere";
-}
-
-TEST_F(ReadAhead, LeavesEntriesThatDoNotReadToTheStep) {
-  start({{U"IF<A=x>......1>.......1>", U"a.bmp<0,0>"}, {U"NORMAL", U"no position"}});
-  EXPECT_EQ(read_ahead(), Names{});
-  engine.form().GAME_List.set_line(0, U"NORMAL");
-  EXPECT_EQ(read_ahead(), Names{});
+  form.GAME_List.set_line(6, U"IF<A=x>......1>.......1>");
+  EXPECT_EQ(read_ahead(), Names{}) << "an IF whose value does not read";
+  form.GAME_List.set_line(6, U"NORMAL");
+  form.image_list.set_line(7, U"no position");
+  EXPECT_EQ(read_ahead(), Names{}) << "an entry without a position";
   EXPECT_FALSE(engine.ended());
 }
 
