@@ -35,27 +35,32 @@ class Saves : public ::testing::Test {
   std::unique_ptr<Engine> engine;
 };
 
-TEST_F(Saves, ASaveRecordStoresItsRecordFlagsAndSceneAndALoadWithoutOneShowsTheTitle) {
-  start({record(), record(U"FLAG<A=-1>"), record(U"SAVE"), record(), record(U"END")});
-  const Form1& form = play(0).menu("Load").form();
-  EXPECT_EQ(std::tuple(form.Line_No, form.waku.Visible, form.Scene_No), std::tuple(0, false, 1));
-  EXPECT_EQ(play(2).form().Line_No, 3);
-  EXPECT_EQ((std::vector<Text>{stored(U"save"), stored(U"A"), stored(U"Z"), stored(U"scene")}),
-            (std::vector<Text>{U"2", U"-1", U"0", U"1"}));
-  EXPECT_TRUE(std::filesystem::exists(game.data_home() / "tallowind"));
-}
-
-TEST_F(Saves, ALoadRecordResumesAfterTheSavedRecord) {
-  start({record(), record(U"FLAG<B=7>"), record(), record(U"SAVE", U"保存"), record(U"NORMAL", U"四"),
+// One play-through: a load before any save, a SAVE record, a LOAD record and
+// a load from the menu after it, and the return to the title.
+TEST_F(Saves, ASaveRecordStoresTheGameThatLoadsResumeAfterTheSavedRecord) {
+  start({record(), record(U"FLAG<B=-7>"), record(), record(U"SAVE", U"保存"), record(U"NORMAL", U"四"),
          record(U"FLAG<B=1>"), record(U"LOAD"), record(U"END")});
+  Form1& form = play(0).menu("Load").form();
+  EXPECT_EQ(std::tuple(form.Line_No, form.waku.Visible, form.Scene_No), std::tuple(0, false, 1));
   EXPECT_EQ(play(3).form().Line_No, 4);
+  EXPECT_EQ((std::vector<Text>{stored(U"save"), stored(U"B"), stored(U"Z"), stored(U"scene")}),
+            (std::vector<Text>{U"3", U"-7", U"0", U"1"}));
+  EXPECT_TRUE(std::filesystem::exists(game.data_home() / "tallowind"));
   EXPECT_EQ(engine->step().step().form().Flags[1], 1);
-  const Form1& form =
-      engine->step().form();  // the nested step presents the SAVE record, this step the next one
+  engine->step();  // the nested step presents the SAVE record, this step the next one
   EXPECT_EQ(std::tuple(form.Flags[1], form.Line_No, form.Message[0].Caption, form.save.Enabled,
                        form.save.Visible, form.Timer1.Interval),
-            std::tuple(7, 4, Text(U"四"), true, false, 800));
+            std::tuple(-7, 4, Text(U"四"), true, false, 800));
   EXPECT_EQ(engine->menu("Load").form().Line_No, 3) << "a load after a load's nested step is no nested load";
+
+  engine->click(ControlId::Window, 0, kRightButton).choose("RESTART");
+  EXPECT_EQ(
+      std::tuple(form.Line_No, form.Flags[1], form.waku.Visible, form.RESTART.Enabled, form.Timer1.Interval),
+      std::tuple(0, 0, false, false, 500));
+  engine->menu("RESTART");
+  EXPECT_NE(engine->trace().find(R"("choose":"RESTART","taken":false)"), std::string::npos)
+      << "disabled at the title";
+
   EXPECT_FALSE(engine->ended());
 }
 
@@ -75,10 +80,6 @@ TEST_F(Saves, ALoadThatCannotResumeFails) {
     EXPECT_TRUE(engine->shows_error(kLoadFailure)) << engine->trace();
     EXPECT_TRUE(engine->ended());
   }
-  // The step from a debug start record that is a LOAD record would load again.
-  game.write_debug_game(TestGame::settings({{0, U"保存テスト"}}), {U"NORMAL", U"LOAD", U"NORMAL", U"END"});
-  game.write_lines("Debug.gst", {U"1", U"9", U"0", U"0", U"0", U"0"});
-  EXPECT_TRUE(start({}, U"DEBUG").step().shows_error(kLoadFailure)) << engine->trace();
 }
 
 TEST_F(Saves, DebugModeAppliesTheDebugFileOverTheLoadedGame) {
@@ -88,6 +89,9 @@ TEST_F(Saves, DebugModeAppliesTheDebugFileOverTheLoadedGame) {
   const Form1& form = start({}, U"DEBUG").menu("Load").form();
   EXPECT_EQ(std::tuple(form.Flags[0], form.Flags[5], form.Flags[25], form.Line_No), std::tuple(9, 6, 8, 2))
       << "A from the debug file, F (after E) and Z from the save, the debug start record 1 then one step";
+  // The step from a debug start record that is a LOAD record would load again.
+  game.write_lines("game.gst", {U"NORMAL", U"LOAD", U"NORMAL", U"END"});
+  EXPECT_TRUE(start({}, U"DEBUG").step().shows_error(kLoadFailure)) << engine->trace();
 }
 
 TEST_F(Saves, ADamagedStoreFailsTheSaveAndIsLeftAsItWas) {
@@ -127,18 +131,6 @@ TEST_F(Saves, NextFileInDebugModeStopsTheSceneButStillClicks) {
   engine->step();
   EXPECT_GT(engine->trace().rfind("play Click"), clicks) << "unlike END, the click sound plays";
   EXPECT_EQ(form.Line_No, 1);
-}
-
-TEST_F(Saves, RestartReturnsToTheTitleWithTheFlagsCleared) {
-  Form1& form = start({record(), record(U"FLAG<Z=3>"), record(), record(U"END")}).form();
-  EXPECT_EQ(play(1).form().Flags[25], 3);
-  engine->click(ControlId::Window, 0, kRightButton).choose("RESTART");
-  EXPECT_EQ(
-      std::tuple(form.Line_No, form.Flags[25], form.waku.Visible, form.RESTART.Enabled, form.Timer1.Interval),
-      std::tuple(0, 0, false, false, 500));
-  engine->menu("RESTART");
-  EXPECT_NE(engine->trace().find(R"("choose":"RESTART","taken":false)"), std::string::npos)
-      << "disabled at the title";
 }
 
 TEST_F(Saves, TheMenuKeepsOneTextModeCheckedAndEndsTheGameAfterClosingTheChannels) {
