@@ -65,21 +65,6 @@ struct Drawing {
   Engine engine{files, U"DEBUG"};
 };
 
-TEST(ImageEntry, NamesThePictureAndItsPosition) {
-  Drawing game(0, {U"", U"room.bmp<-20, 40>stage", U"a,b<1,2>", U"sp_room.bmp<3,4>"}, {}, {});
-  for (auto path : {"image/a,b", "image/sp_room.bmp"}) game.files.write_bmp(path, kRoom);  // sp_ is unmasked
-  game.start();
-  const std::u32string files[] = {U"", U"room.bmp", U"a,b", U"sp_room.bmp"};
-  const std::int16_t xs[] = {0, -20, 1, 3}, ys[] = {0, 40, 2, 4};
-  for (int record = 0; record < 4; ++record) {
-    if (record > 0) game.present(record);
-    const Form1& form = game.engine.form();
-    const int x = xs[record], y = ys[record], left = std::max(x, 0), top = std::max(y, 0);
-    EXPECT_EQ(std::tuple(form.Image_File_Work, form.Image_X, form.Image_Y), std::tuple(files[record], x, y));
-    EXPECT_EQ(form.image1.surface.at(left, top), files[record].empty() ? 0 : kRoom.at(left - x, top - y));
-  }
-}
-
 TEST(Drawing, FailsWithTheMessageOfTheFailingProcedure) {
   constexpr char32_t kFile[] = U"イメージファイル名の取得に失敗しました。";
   constexpr char32_t kPos[] = U"イメージファイルの表示位置取得に失敗しました。";
@@ -103,34 +88,48 @@ TEST(Drawing, FailsWithTheMessageOfTheFailingProcedure) {
   }
 }
 
-TEST(MainImage, BuildsTheCanvasRecordByRecord) {
+// The name is what comes before "<" and the position follows it; the picture
+// is drawn opaque, or through its mask when the name starts with "SP_".
+TEST(MainImage, NamesThePictureAndItsPositionAndBuildsTheCanvasRecordByRecord) {
   Image girl(3, 2, kWhite), mask(3, 2, kWhite);
   for (int y = 0; y < 2; ++y) girl.at(0, y) = kRed, girl.at(2, y) = 0x123456, mask.at(0, y) = 0;
-  const std::vector<std::u32string> mains{U"room.bmp<0,0>",       U"SP_girl.bmp<200,80>",
-                                          U"SP_girl.bmp<200,80>", U"SP_girl.bmp<300,80>",
-                                          U"SP_big.bmp<10,10>",   U"<0,0>"};
-  Drawing game(0, mains, {}, {});
+  Drawing game(0,
+               {U"", U"room.bmp<-20, 40>stage", U"a,b<1,2>", U"sp_room.bmp<3,4>", U"room.bmp<0,0>",
+                U"SP_girl.bmp<200,80>", U"SP_girl.bmp<200,80>", U"SP_girl.bmp<300,80>", U"SP_big.bmp<10,10>",
+                U"<0,0>"},
+               {}, {});
+  for (auto path : {"image/a,b", "image/sp_room.bmp"}) game.files.write_bmp(path, kRoom);  // sp_ is unmasked
   game.files.write_bmp("image/SP_girl.bmp", girl);
   game.files.write_bmp("image/mask/SP_girl.bmp", mask);
   game.files.write_bmp("image/SP_big.bmp", Image(20, 20, kRed));
   game.files.write_bmp("image/mask/SP_big.bmp", Image(10, 10, kWhite));  // smaller than its image
   game.start();
-  game.present(1);
+  const Form1& form = game.engine.form();
+  const std::u32string files[] = {U"", U"room.bmp", U"a,b", U"sp_room.bmp"};
+  const std::int16_t xs[] = {0, -20, 1, 3}, ys[] = {0, 40, 2, 4};
+  for (int record = 0; record < 4; ++record) {
+    if (record > 0) game.present(record);
+    const int x = xs[record], y = ys[record], left = std::max(x, 0), top = std::max(y, 0);
+    EXPECT_EQ(std::tuple(form.Image_File_Work, form.Image_X, form.Image_Y), std::tuple(files[record], x, y));
+    EXPECT_EQ(form.image1.surface.at(left, top), files[record].empty() ? 0 : kRoom.at(left - x, top - y));
+  }
+  game.present(4);
+  game.present(5);
   Image& canvas = game.engine.form().image1.surface;
   // The girl's first column covers, the second shows the canvas, the third mixes.
   const Pixel* room = &kRoom.pixels[81 * 640 + 200];
   EXPECT_EQ(std::vector(&canvas.at(200, 81), &canvas.at(204, 81)),
             std::vector<Pixel>({kRed, room[1], 0x123456 ^ (kWhite & ~room[2]), room[3]}));
   canvas.at(200, 80) = kMark;
-  game.present(2);
+  game.present(6);
   EXPECT_EQ(canvas.at(200, 80), kMark) << "the same entry again is not drawn";
-  game.present(3);
-  EXPECT_EQ(canvas.at(300, 80), kRed);
-  EXPECT_EQ(canvas.at(200, 80), kMark) << "the earlier copy stays";
-  game.present(4);
+  game.present(7);
+  EXPECT_EQ(std::tuple(canvas.at(300, 80), canvas.at(200, 80)), std::tuple(kRed, kMark))
+      << "the earlier copy stays";
+  game.present(8);
   EXPECT_EQ(canvas.at(12, 12), kRed ^ (kWhite & ~kRoom.at(12, 12)));
   EXPECT_EQ(canvas.at(25, 12), kRed) << "beyond its mask the image covers";
-  game.present(5);
+  game.present(9);
   EXPECT_TRUE(canvas.pixels == Image(640, 480).pixels) << "cleared";
 }
 
