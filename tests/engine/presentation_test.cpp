@@ -65,29 +65,6 @@ struct Drawing {
   Engine engine{files, U"DEBUG"};
 };
 
-TEST(Drawing, FailsWithTheMessageOfTheFailingProcedure) {
-  constexpr char32_t kFile[] = U"イメージファイル名の取得に失敗しました。";
-  constexpr char32_t kPos[] = U"イメージファイルの表示位置取得に失敗しました。";
-  constexpr char32_t kMain[] =
-      U"メインイメージの表示に失敗しました。画像ファイルのフォーマットが適切かどうか確認してください";
-  constexpr char32_t kSub[] = U"サブイメージの表示に失敗しました。画像のフォーマットを確認してください。";
-  const std::u32string long_name(32766, U'x');  // a "<" after it at 32767 has no step past it
-  using Case = std::tuple<std::u32string, std::u32string, const char32_t*>;
-  for (const auto& [main, sub, message] :
-       {Case{U"room.bmp", U"", kFile}, Case{long_name + U"x<1,2>", U"", kFile},
-        Case{long_name + U"<1,2>", U"", kPos}, Case{U"room.bmp<120,40", U"", kPos},
-        Case{U"room.bmp<1,32768>", U"", kPos}, Case{U"gone.bmp<0,0>", U"", kMain},
-        Case{U"SP_alone.bmp<0,0>", U"", kMain}, Case{U"", U"gone.bmp", kSub},
-        Case{U"", U"SP_alone.bmp", kSub}, Case{U"room.bmp", U"gone.bmp", kFile}}) {
-    Drawing game(1, {U"", main}, {U"", sub});
-    for (auto path : {"image/SP_alone.bmp", "image2/SP_alone.bmp"}) game.files.write_bmp(path, Image(4, 4));
-    const std::string trace = game.engine.start().trace();
-    const std::string box = R"("error":")" + to_utf8(message) + R"(","title":"エラーの発生"})";
-    EXPECT_NE(trace.find(box), std::string::npos) << trace;
-    EXPECT_EQ(trace.find(R"("error")"), trace.rfind(R"("error")")) << "one box only";
-  }
-}
-
 // The name is what comes before "<" and the position follows it; the picture
 // is drawn opaque, or through its mask when the name starts with "SP_".
 TEST(MainImage, NamesThePictureAndItsPositionAndBuildsTheCanvasRecordByRecord) {

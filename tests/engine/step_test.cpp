@@ -85,25 +85,44 @@ TEST_F(Play, MovesByEveryKindOfRecordAndStopsAtTheEnd) {
   EXPECT_FALSE(engine.ended());
 }
 
-// More malformed lines, and what the checker says of them, are in check_test.
-TEST_F(Play, FailsEachMalformedLineWithItsMessage) {
-  const std::pair<std::u32string, std::u32string> cases[] = {
-      {U"COMMAND<1><2>", kStepMessage},
-      {U"FLAG<A=x>", U"フラグ操作に失敗しました。"},
-      {U"FLAG<A=40000>", U"フラグ操作に失敗しました。"},
-      {U"IF<A=1>......2", U"フラグの分岐に失敗しました。"},
-      {U"IF<A=0>......x>.......3>", kStepMessage},
-      {U"IMAGE30", U"シーンタイプIMAGEの時間が取得できませんでした。"},
-  };
-  for (const auto& [type, message] : cases) {
-    // Lines read on arrival are tried on record 2, the others when leaving record 1.
-    const bool on_arrival = type.starts_with(U"COMMAND") || type.starts_with(U"IMAGE");
+// Each malformed type line or entry fails the first step that meets it, on
+// arriving at record 1 or on leaving it, with its procedure's message in one
+// box. More, and what the checker says of them, are in check_test.
+TEST_F(Play, FailsEachMalformedLineOrEntryWithItsMessage) {
+  constexpr char32_t kFile[] = U"イメージファイル名の取得に失敗しました。";
+  constexpr char32_t kPos[] = U"イメージファイルの表示位置取得に失敗しました。";
+  constexpr char32_t kMain[] =
+      U"メインイメージの表示に失敗しました。画像ファイルのフォーマットが適切かどうか確認してください";
+  constexpr char32_t kSub[] = U"サブイメージの表示に失敗しました。画像のフォーマットを確認してください。";
+  constexpr char32_t kFlag[] = U"フラグ操作に失敗しました。";
+  const std::u32string long_name(32766, U'x');  // a "<" after it at 32767 has no step past it
+  const std::pair<Record, const char32_t*> cases[] = {
+      {{.type = U"COMMAND<1><2>"}, kStepMessage},
+      {{.type = U"FLAG<A=x>"}, kFlag},
+      {{.type = U"FLAG<A=40000>"}, kFlag},
+      {{.type = U"IF<A=1>......2"}, U"フラグの分岐に失敗しました。"},
+      {{.type = U"IF<A=0>......x>.......3>"}, kStepMessage},
+      {{.type = U"IMAGE30"}, U"シーンタイプIMAGEの時間が取得できませんでした。"},
+      {{.image = U"room.bmp"}, kFile},
+      {{.image = long_name + U"x<1,2>"}, kFile},
+      {{.image = long_name + U"<1,2>"}, kPos},
+      {{.image = U"room.bmp<120,40"}, kPos},
+      {{.image = U"room.bmp<1,32768>"}, kPos},
+      {{.image = U"gone.bmp<0,0>"}, kMain},
+      {{.image = U"SP_alone.bmp<0,0>"}, kMain},
+      {{.sub = U"gone.bmp"}, kSub},
+      {{.sub = U"SP_alone.bmp"}, kSub},
+      {{.image = U"room.bmp", .sub = U"gone.bmp"}, kFile}};
+  for (const auto& [line, message] : cases) {
     TestGame broken;
-    broken.write_scene(
-        {record(), record(on_arrival ? U"NORMAL" : type), record(on_arrival ? type : U"NORMAL"), record()});
+    broken.write_scene({record(), line, record(), record(U"END")}, {{10, U"Sub_Window=ON"}});
+    for (auto path : {"image/SP_alone.bmp", "image2/SP_alone.bmp"}) broken.write_bmp(path, Image(4, 4));
     Engine engine(broken);
-    engine.start().begin().step();
-    EXPECT_TRUE(engine.shows_error(message)) << to_utf8(type) << "\n" << engine.trace();
+    const std::string trace = engine.start().begin().step().trace();
+    SCOPED_TRACE(to_utf8(line.type + line.image.substr(0, 20) + line.sub) + "\n" + trace);
+    EXPECT_NE(trace.find(R"("error":")" + to_utf8(message) + R"(","title":"エラーの発生"})"),
+              std::string::npos);
+    EXPECT_EQ(trace.find(R"("error")"), trace.rfind(R"("error")")) << "one box only";
     EXPECT_TRUE(engine.ended());
   }
 }
