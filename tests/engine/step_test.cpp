@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "support/inputs.h"
 #include "support/test_game.h"
 
 namespace tw::test {
@@ -85,7 +86,7 @@ TEST_F(Play, MovesByEveryKindOfRecordAndStopsAtTheEnd) {
   EXPECT_FALSE(engine.ended());
 }
 
-// Each malformed type line or entry fails the first step that meets it, on
+// Each malformed type line, entry or picture fails the first step that meets it, on
 // arriving at record 1 or on leaving it, with its procedure's message in one
 // box. More, and what the checker says of them, are in check_test.
 TEST_F(Play, FailsEachMalformedLineOrEntryWithItsMessage) {
@@ -96,20 +97,26 @@ TEST_F(Play, FailsEachMalformedLineOrEntryWithItsMessage) {
   constexpr char32_t kSub[] = U"サブイメージの表示に失敗しました。画像のフォーマットを確認してください。";
   constexpr char32_t kFlag[] = U"フラグ操作に失敗しました。";
   const std::u32string long_name(32766, U'x');  // a "<" after it at 32767 has no step past it
+  const std::u32string megabyte(1 << 20, U'あ');
   const std::pair<Record, const char32_t*> cases[] = {
       {{.type = U"COMMAND<1><2>"}, kStepMessage},
       {{.type = U"FLAG<A=x>"}, kFlag},
       {{.type = U"FLAG<A=40000>"}, kFlag},
+      {{.type = U"FLAG<A=" + megabyte}, kFlag},
+      {{.type = U"NORMAL" + megabyte}, kStepMessage},
       {{.type = U"IF<A=1>......2"}, U"フラグの分岐に失敗しました。"},
       {{.type = U"IF<A=0>......x>.......3>"}, kStepMessage},
       {{.type = U"IMAGE30"}, U"シーンタイプIMAGEの時間が取得できませんでした。"},
       {{.image = U"room.bmp"}, kFile},
       {{.image = long_name + U"x<1,2>"}, kFile},
+      {{.image = megabyte + U"<0,0>"}, kFile},
       {{.image = long_name + U"<1,2>"}, kPos},
       {{.image = U"room.bmp<120,40"}, kPos},
       {{.image = U"room.bmp<1,32768>"}, kPos},
       {{.image = U"gone.bmp<0,0>"}, kMain},
       {{.image = U"SP_alone.bmp<0,0>"}, kMain},
+      {{.image = U"cut.bmp<0,0>"}, kMain},
+      {{.image = U"bad.bmp<0,0>"}, kMain},
       {{.sub = U"gone.bmp"}, kSub},
       {{.sub = U"SP_alone.bmp"}, kSub},
       {{.image = U"room.bmp", .sub = U"gone.bmp"}, kFile}};
@@ -117,6 +124,10 @@ TEST_F(Play, FailsEachMalformedLineOrEntryWithItsMessage) {
     TestGame broken;
     broken.write_scene({record(), line, record(), record(U"END")}, {{10, U"Sub_Window=ON"}});
     for (auto path : {"image/SP_alone.bmp", "image2/SP_alone.bmp"}) broken.write_bmp(path, Image(4, 4));
+    // A picture cut short, and one whose every byte is replaced.
+    broken.write_bmp("image/cut.bmp", Image(64, 64));
+    broken.write_bytes("image/cut.bmp", read_bytes(broken.root() / "image/cut.bmp").substr(0, 6000));
+    broken.write_bytes("image/bad.bmp", std::string(6000, '\x7f'));
     Engine engine(broken);
     const std::string trace = engine.start().begin().step().trace();
     SCOPED_TRACE(to_utf8(line.type + line.image.substr(0, 20) + line.sub) + "\n" + trace);
