@@ -15,11 +15,7 @@ namespace tw::test {
 
 // One record of a packed scene file.
 struct Record {
-  std::u32string type = U"NORMAL";
-  std::u32string image{};
-  std::u32string sub{};
-  std::u32string wav{};
-  std::u32string midi{};
+  std::u32string type = U"NORMAL", image{}, sub{}, wav{}, midi{};
   std::array<std::u32string, 4> lines{};
 };
 
