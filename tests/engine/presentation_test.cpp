@@ -219,33 +219,29 @@ TEST(ReadAhead, FollowsEachKindOfRecordAsTheStepWillAndLeavesWhatDoesNotRead) {
   ReadAheadLog pictures;
   Engine engine{game.root(), U"tallowind", 1024, 768, {pictures, shared_fonts(), shared_assets().sounds}};
   Form1& form = engine.start().wait(100).form();
-  // What the current record reads ahead.
-  const auto read_ahead = [&] {
+  // The current record and what it reads ahead.
+  using Ahead = std::pair<int, std::vector<std::string>>;
+  const auto ahead = [&] {
     pictures.read.clear();
     form.prefetch_pictures_ahead();
-    return pictures.read;
+    return Ahead{form.Line_No, pictures.read};
   };
-  using Names = std::vector<std::string>;
-  EXPECT_EQ(read_ahead(), Names{"b.bmp"}) << "the title reads the next record";
-  engine.click(ControlId::image1).wait(2000);
-  ASSERT_EQ(form.Line_No, 1);
-  EXPECT_EQ(read_ahead(), Names{"d.bmp"}) << "a jump to 2 goes on to record 3";
-  engine.click(ControlId::Window).wait(2000);
-  ASSERT_EQ(form.Line_No, 3);
-  EXPECT_EQ(read_ahead(), Names{"e.bmp"}) << "A is 0: the IF goes to 4";
-  engine.click(ControlId::Window).wait(2000);
-  ASSERT_EQ(form.Choice_Wait, -1);
-  EXPECT_EQ(read_ahead(), (Names{"SP_f.bmp", "SP_f.bmp"})) << "choice 1 and its mask";
+  EXPECT_EQ(ahead(), (Ahead{0, {"b.bmp"}})) << "the title reads the next record";
+  engine.begin();
+  EXPECT_EQ(ahead(), (Ahead{1, {"d.bmp"}})) << "a jump to 2 goes on to record 3";
+  engine.step();
+  EXPECT_EQ(ahead(), (Ahead{3, {"e.bmp"}})) << "A is 0: the IF goes to 4";
+  engine.step();
+  EXPECT_EQ(ahead(), (Ahead{4, {"SP_f.bmp", "SP_f.bmp"}})) << "choice 1 and its mask";
   engine.move(1);
-  EXPECT_EQ(read_ahead(), Names{}) << "choice 2 keeps the picture on the canvas";
-  engine.click(ControlId::Window).wait(2000);
-  ASSERT_EQ(form.Line_No, 6);
-  EXPECT_EQ(read_ahead(), Names{}) << "END goes nowhere";
+  EXPECT_EQ(ahead(), (Ahead{4, {}})) << "choice 2 keeps the picture on the canvas";
+  engine.step();
+  EXPECT_EQ(ahead(), (Ahead{6, {}})) << "END goes nowhere";
   form.GAME_List.set_line(6, U"IF<A=x>......1>.......1>");
-  EXPECT_EQ(read_ahead(), Names{}) << "an IF whose value does not read";
+  EXPECT_EQ(ahead(), (Ahead{6, {}})) << "an IF whose value does not read";
   form.GAME_List.set_line(6, U"NORMAL");
   form.image_list.set_line(7, U"no position");
-  EXPECT_EQ(read_ahead(), Names{}) << "an entry without a position";
+  EXPECT_EQ(ahead(), (Ahead{6, {}})) << "an entry without a position";
   EXPECT_FALSE(engine.ended());
 }
 
