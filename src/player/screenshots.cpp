@@ -54,11 +54,18 @@ ScreenshotResult save_screenshot(Pictures& pictures, const Image& screen, const 
   for (int n = 2; std::filesystem::exists(file, error) && n < 1000; ++n) {
     file = folder / (stem + " (" + std::to_string(n) + ").png");
   }
+  // Written whole under another name first, so that whoever watches the
+  // folder never opens half a picture.
+  std::filesystem::path part = file;
+  part += ".part";
   try {
-    pictures.save_png(screen, file);
+    pictures.save_png(screen, part);
   } catch (const Failure& failure) {
+    std::filesystem::remove(part, error);
     return {false, {}, failure.what()};
   }
+  std::filesystem::rename(part, file, error);
+  if (error) return {false, {}, file.string() + ": " + error.message()};
   return {true, from_utf8(file.filename().string()), {}};
 }
 

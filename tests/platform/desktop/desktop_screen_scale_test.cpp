@@ -28,46 +28,58 @@ TEST(DesktopScreenScale, ScreensTakeTheLargestWholeFactorThatFitsBothWays) {
   // A window has the design client size, or the screen's when smaller.
   EXPECT_EQ(windowed_scale(1920, 1080), (ScreenScale{1, 801, 722}));
   EXPECT_EQ(windowed_scale(800, 600), (ScreenScale{1, 800, 600}));
+  // Full screen later, or a resized window, shows that engine screen at the
+  // largest whole factor that fits, centred; a window too small crops it.
+  const ScreenScale design = windowed_scale(1920, 1080);
+  EXPECT_EQ(fitted_scale(design, 1024, 768), (ScreenScale{1, 801, 722, 111, 23}));
+  EXPECT_EQ(fitted_scale(design, 1920, 1600), (ScreenScale{2, 801, 722, 159, 78}));
+  EXPECT_EQ(fitted_scale(design, 700, 700), (ScreenScale{1, 801, 722, -50, -11}));
+  EXPECT_EQ(shown_rect(fitted_scale(design, 1920, 1600)), (Rect{159, 78, 1602, 1444}));
 }
 
 // Every window pixel of a block maps back to the block's engine pixel, and
 // positions just off the window's top-left do not land on pixel 0.
 TEST(DesktopScreenScale, MousePositionsMapToTheEnginePixelTheyShow) {
   const ScreenScale one = full_screen_scale(1024, 768), two = full_screen_scale(1920, 1080),
-                    three = full_screen_scale(2560, 1440);
+                    three = full_screen_scale(2560, 1440),
+                    centred = fitted_scale(windowed_scale(1920, 1080), 1920, 1600);
   const std::tuple<ScreenScale, int, int, EnginePoint> cases[] = {
-      {two, 0, 0, {0, 0}},       {two, 1, 1, {0, 0}},           {two, 2, 3, {1, 1}},
-      {two, -1, -2, {-1, -1}},   {two, 1919, 1079, {959, 539}}, {one, 517, 300, {517, 300}},
-      {three, 300, 0, {100, 0}}, {three, 302, 2, {100, 0}},     {three, -3, -4, {-1, -2}}};
+      {two, 0, 0, {0, 0}},        {two, 1, 1, {0, 0}},           {two, 2, 3, {1, 1}},
+      {two, -1, -2, {-1, -1}},    {two, 1919, 1079, {959, 539}}, {one, 517, 300, {517, 300}},
+      {three, 300, 0, {100, 0}},  {three, 302, 2, {100, 0}},     {three, -3, -4, {-1, -2}},
+      {centred, 159, 78, {0, 0}}, {centred, 158, 78, {-1, 0}},   {centred, 162, 81, {1, 1}}};
   for (const auto& [scale, x, y, point] : cases) EXPECT_EQ(engine_point(scale, x, y), point) << x << "," << y;
 }
 
-// The window's surface after showing `image` at `factor`; at a factor of 2
-// every engine pixel is a 2 x 2 block there.
-SdlSurface shown(const Image& image, int factor) {
-  SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, image.width * factor + 3, image.height * factor + 1,
-                                                    32, SDL_PIXELFORMAT_RGB888));
+// The window's surface after showing `image` at `factor` from (at, at); at
+// a factor of 2 every engine pixel is a 2 x 2 block there.
+SdlSurface shown(const Image& image, int factor, int at) {
+  SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(
+      0, at + image.width * factor + 3, at + image.height * factor + 1, 32, SDL_PIXELFORMAT_RGB888));
   for (int y = 0; y < image.height * factor; ++y) {
-    auto* row = reinterpret_cast<Pixel*>(static_cast<unsigned char*>(surface->pixels) + y * surface->pitch);
+    auto* row =
+        reinterpret_cast<Pixel*>(static_cast<unsigned char*>(surface->pixels) + (at + y) * surface->pitch) +
+        at;
     for (int x = 0; x < image.width * factor; ++x) row[x] = image.at(x / factor, y / factor);
   }
   return surface;
 }
 
 TEST(DesktopChangedRect, CoversEveryChangedPixelAtEachFactorButNotTheUnusedTopByte) {
-  for (const int factor : {1, 2}) {
+  for (const auto& [factor, at] : {std::pair{1, 0}, {2, 0}, {2, 3}}) {
     const Image before(9, 7, 0x102030);
-    const SdlSurface surface = shown(before, factor);
-    EXPECT_EQ(changed_rect(before, *surface, factor), Rect{}) << factor;
+    const SdlSurface surface = shown(before, factor, at);
+    const auto changed = [&](const Image& image) { return changed_rect(image, *surface, factor, at, at); };
+    EXPECT_EQ(changed(before), Rect{}) << factor;
     Image after = before;
     after.at(2, 5) = 0x102031;
     after.at(6, 1) = 0xFFFFFF;
-    EXPECT_EQ(changed_rect(after, *surface, factor), (Rect{2, 1, 5, 5})) << factor;
+    EXPECT_EQ(changed(after), (Rect{2, 1, 5, 5})) << factor;
     after.at(0, 0) = after.at(8, 6) = 0;
-    EXPECT_EQ(changed_rect(after, *surface, factor), (Rect{0, 0, 9, 7})) << factor;
+    EXPECT_EQ(changed(after), (Rect{0, 0, 9, 7})) << factor;
     Image top_byte = before;  // unused on screen
     top_byte.at(1, 1) |= 0xFF000000u;
-    EXPECT_EQ(changed_rect(top_byte, *surface, factor), Rect{}) << factor;
+    EXPECT_EQ(changed(top_byte), Rect{}) << factor;
   }
 }
 

@@ -1,6 +1,7 @@
 // The desktop player in a real window on a virtual X display: clicked
 // through the demo's first records with xdotool, its screen must match the
 // replay's after the same clicks, and its menu must take an item.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,6 +22,7 @@
 #include "base/failure.h"
 #include "engine/compositor.h"
 #include "engine/screen_layout.h"
+#include "platform/desktop/desktop.h"
 #include "support/test_game.h"
 
 namespace tw::test {
@@ -151,17 +154,30 @@ class DesktopWindow : public ::testing::Test {
   // the title the window manager reads, _NET_WM_NAME, in UTF-8, and the old
   // WM_NAME that xdotool searches right only for ASCII: the window is found
   // by its class.
-  void start_player(const fs::path& game_folder, const std::string& title) {
+  void start_player(const fs::path& game_folder, const std::string& title, const std::string& options = "") {
     // X11 and SDL keep allocations to the end.
     player_.emplace("env DISPLAY=" + display_ + " XDG_DATA_HOME='" + game_.data_home().string() +
-                    "' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" + TALLOWIND_BINARY + "' '" +
-                    game_folder.string() + "'");
+                    "' XDG_PICTURES_DIR='" + (game_.root() / "pictures").string() +
+                    "' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" + TALLOWIND_BINARY + "' " +
+                    options + " '" + game_folder.string() + "'");
     ASSERT_TRUE(eventually([&] {
-      const std::string found = run("xdotool search --onlyvisible --class '^tallowind$'");
-      return !found.empty() &&
-             run("xdotool getwindowname " + found.substr(0, found.find('\n'))) == title + "\n";
+      window_ = run("xdotool search --onlyvisible --class '^tallowind$'");
+      window_ = window_.substr(0, window_.find('\n'));
+      return !window_.empty() && run("xdotool getwindowname " + window_) == title + "\n";
     })) << "no window titled "
         << title << " appeared";
+  }
+
+  // Where the player's window lies on the screen.
+  Rect window_rect() const {
+    Rect rect;
+    const std::string shell = run("xdotool getwindowgeometry --shell " + window_);
+    for (auto [name, value] :
+         {std::pair{"X=", &rect.x}, {"Y=", &rect.y}, {"WIDTH=", &rect.width}, {"HEIGHT=", &rect.height}}) {
+      const std::size_t at = shell.find(std::string("\n") + name);
+      if (at != std::string::npos) *value = std::atoi(shell.c_str() + at + 1 + std::strlen(name));
+    }
+    return rect;
   }
 
   // Whether the display comes to show what `shows` accepts; screen_ is the
@@ -180,9 +196,26 @@ class DesktopWindow : public ::testing::Test {
     });
   }
 
+  // Whether the display comes to show `expected` with its top-left corner
+  // at (x, y).
+  bool screen_shows_at(const Image& expected, int x, int y) {
+    return screen_shows([&](const Image& shown) {
+      for (int row = 0; row < expected.height; ++row) {
+        for (int column = 0; column < expected.width; ++column) {
+          const int sx = x + column, sy = y + row;
+          if (sx >= 0 && sy >= 0 && sx < shown.width && sy < shown.height &&
+              shown.at(sx, sy) != expected.at(column, row))
+            return false;
+        }
+      }
+      return true;
+    });
+  }
+
   TestGame game_;  // an empty game folder and the per-user data folder
   std::optional<Child> server_, player_;
   std::string display_;
+  std::string window_;  // the player's window id
   Image screen_;
 };
 
@@ -252,6 +285,116 @@ TEST_F(DesktopWindow, AFailureShowsItsMessageInABoxAndEndsWhenItIsClosed) {
       << "no grey box with the error icon, the message and the OK button's black frame";
   click(kScreenWidth / 2, *button);
   EXPECT_EQ(player_->wait_exit(), std::optional<int>(1)) << "a failure ends the program with status 1";
+}
+
+// The title screen of a window of the design size, 801 x 722, as the
+// replay composes it: the window shows it whole at every scale of 1.
+TEST_F(DesktopWindow, FullScreenAndBackResizingScreenshotsAndTheMenuByKeys) {
+  ASSERT_NO_FATAL_FAILURE(start_player(kSource / "games/demo", "灯台の手紙", "--window"));
+  Engine replay(kSource / "games/demo", U"tallowind", 801, 722);
+  const Image title = replay.start().wait(1500).screen();
+  const Rect window = window_rect();
+  ASSERT_EQ(std::pair(window.width, window.height), std::pair(801, 722));
+  EXPECT_TRUE(screen_shows_at(title, window.x, window.y)) << "the title in the window";
+
+  run("xdotool key F11");
+  EXPECT_TRUE(screen_shows_at(title, (kScreenWidth - 801) / 2, (kScreenHeight - 722) / 2))
+      << "full screen: the same screen, centred on black";
+  EXPECT_EQ(screen_.at(5, 5), kBlack);
+  run("xdotool key alt+Return");
+  EXPECT_TRUE(eventually([&] { return window_rect().width == 801; })) << "back in a window";
+  run("xdotool windowsize " + window_ + " 901 782");
+  EXPECT_TRUE(eventually([&] { return window_rect().width == 901; }));
+  const Rect resized = window_rect();
+  EXPECT_TRUE(screen_shows_at(title, resized.x + 50, resized.y + 30)) << "the resized window centres it";
+
+  // A screenshot is the game's screen, whatever the window's scale.
+  run("xdotool key F12");
+  const fs::path shots = game_.root() / "pictures" / "Tallowind";
+  fs::path shot;
+  EXPECT_TRUE(eventually([&] {
+    std::error_code none;
+    for (const auto& entry : fs::directory_iterator(shots, none)) {
+      if (entry.path().extension() == ".png") shot = entry.path();
+    }
+    return !shot.empty();
+  })) << "no screenshot in "
+      << shots;
+  if (!shot.empty()) {
+    EXPECT_EQ(shared_pictures().load(shot).pixels, title.pixels);
+  }
+  // Escape opens the menu, Up lights its last item, the end, and Return takes it.
+  run("xdotool mousemove " + std::to_string(resized.x + 300) + " " + std::to_string(resized.y + 300));
+  run("xdotool key Escape");
+  EXPECT_TRUE(screen_shows([&](const Image& shown) {
+    return shown.at(resized.x + 301, resized.y + 301) == 0xFFFFFFu;
+  })) << "the menu's light edge at the mouse";
+  run("xdotool key Up");
+  run("xdotool key Return");
+  EXPECT_EQ(player_->wait_exit(), std::optional<int>(0));
+}
+
+// A virtual game controller, as SDL attaches one: Start opens the menu at
+// the mouse, the pad's Up lights its last item and A takes it, which ends
+// the game. The window runs in a process of its own, so that what SDL and
+// X11 keep to their end is not taken for a leak of the test.
+TEST_F(DesktopWindow, AGameControllerOpensTheMenuAndEndsTheGame) {
+  run("xdotool mousemove 300 300");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setenv("DISPLAY", display_.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", game_.data_home().c_str(), 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) ::_exit(10);
+    SDL_VirtualJoystickDesc pad{};
+    pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    pad.naxes = SDL_CONTROLLER_AXIS_MAX;
+    pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    pad.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
+    pad.name = "test pad";
+    SDL_Joystick* joystick = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&pad));
+    if (!joystick) ::_exit(11);
+    int failed_step = 0;
+    std::thread hands([&] {
+      // The player opens the controller once its window is up; each button
+      // is then held until the window shows what it did.
+      if (!eventually([&] { return SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(joystick)); })) {
+        failed_step = 11;
+      }
+      const auto press = [&](SDL_GameControllerButton button, auto shown, int step) {
+        SDL_JoystickSetVirtualButton(joystick, button, 1);
+        if (!screen_shows(shown) && failed_step == 0) failed_step = step;
+        SDL_JoystickSetVirtualButton(joystick, button, 0);
+      };
+      press(
+          SDL_CONTROLLER_BUTTON_START, [](const Image& shown) { return shown.at(301, 301) == 0xFFFFFFu; },
+          12);
+      press(
+          SDL_CONTROLLER_BUTTON_DPAD_UP,
+          [](const Image& shown) {
+            for (int y = 300; y < 500; ++y)
+              if (shown.at(305, y) == 0x000080u) return true;
+            return false;
+          },
+          13);
+      SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 1);
+    });
+    const int status = run_desktop({kSource / "games/demo", U"tallowind", false}, shared_assets());
+    hands.join();
+    ::_exit(failed_step != 0 ? failed_step : status);
+  }
+  int status = -1;
+  EXPECT_TRUE(eventually([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 60s))
+      << "still playing";
+  if (WIFEXITED(status)) {
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "10: no virtual controller; 11: the player did not open it; 12: no menu; 13: no highlight";
+  } else {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ADD_FAILURE() << "the player did not end";
+  }
 }
 
 }  // namespace
