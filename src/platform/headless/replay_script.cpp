@@ -120,8 +120,14 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") + 1 - first);
 }
 
-// "down" or "up" as the last word of a key or pad line; the rest is the name.
+// "down" or "up" as the last word of a key or pad line; the rest is the name
+// ("key down" names no key).
 Press split_press(std::string_view& rest) {
+  if (rest == "down" || rest == "up") {
+    const Press press = rest == "down" ? Press::Down : Press::Up;
+    rest = {};
+    return press;
+  }
   for (const auto& [word, press] :
        {std::pair{std::string_view(" down"), Press::Down}, std::pair{std::string_view(" up"), Press::Up}}) {
     if (rest.size() > word.size() && rest.substr(rest.size() - word.size()) == word) {

@@ -49,9 +49,23 @@ TEST(ReplayScript, ReadsEveryCommandFormAndNamesTheLineOfEveryMalformedOne) {
   EXPECT_EQ(std::get<WaitCommand>(lines[6].action).ms, 1500);
   EXPECT_EQ(std::get<ShotCommand>(lines[7].action).file, "out dir/a b.png");
   EXPECT_TRUE(std::holds_alternative<CloseCommand>(lines[9].action));
+  // A key's name is the rest of the line, blanks included, before a last
+  // "down" or "up"; modifier prefixes hold their key.
+  const auto keys = parse_replay_script(
+      "key Left Ctrl down\nkey Alt+Return\nkey Keypad +\nkey Up up\nwheel up 3\nwheel down\npad dpup down\n");
+  const auto key = [&](int i) { return std::get<KeyCommand>(keys[i].action); };
+  EXPECT_EQ(std::tuple(key(0).name, key(0).press), std::tuple("Left Ctrl", Press::Down));
+  EXPECT_EQ(std::tuple(key(1).name, key(1).modifiers.alt, key(1).press),
+            std::tuple("Return", true, Press::DownAndUp));
+  EXPECT_EQ(key(2).name, "Keypad +");
+  EXPECT_EQ(std::tuple(key(3).name, key(3).press), std::tuple("Up", Press::Up));
+  EXPECT_EQ(std::get<WheelCommand>(keys[4].action).notches, 3);
+  EXPECT_EQ(std::get<WheelCommand>(keys[5].action).notches, -1);
+  EXPECT_EQ(std::get<PadCommand>(keys[6].action).button, "dpup");
   for (const char* bad :
        {"jump 1 2", "click 10", "click 10 20 sideways", "click Message(5)j", "move image1",
-        "choose Text_mode", "wait -5", "wait soon", "shot", "dump now", "click 1 2 left extra"}) {
+        "choose Text_mode", "wait -5", "wait soon", "shot", "dump now", "click 1 2 left extra", "key",
+        "key down", "wheel sideways", "wheel up 0", "wheel down 1001", "wheel up 2 3", "pad z", "pad"}) {
     try {
       parse_replay_script(std::string("dump\n") + bad + "\n");
       ADD_FAILURE() << bad;
@@ -109,7 +123,9 @@ TEST(Replay, DumpsTheStateByTheEngineNames) {
         R"j("Flag_Label(4)":{"Left":4320,"Top":0,"Width":1095,"Height":255,"Visible":true,"Enabled":true,)j"
         R"j("Caption":"E=-1",)j",
         R"j("waku":{"Left":4080,"Top":6910,"Width":7200,"Height":2250,"Visible":true,)j",
-        R"j("Form1":{"Left":0,"Top":0,"Width":15360,"Height":11520,"Visible":true,)j"}) {
+        R"j("Form1":{"Left":0,"Top":0,"Width":15360,"Height":11520,"Visible":true,)j",
+        R"j("player":{"skip":"off","auto":false,"backlog":0,"window_hidden":false,"fullscreen":true,)j"
+        R"j("volume":100,"muted":false},"controls":)j"}) {
     EXPECT_TRUE(has(t, part)) << part;
   }
 }
