@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <string_view>
 #include <system_error>
 
 #include "base/failure.h"
@@ -36,11 +38,23 @@ std::string time_stamp() {
 }  // namespace
 
 std::filesystem::path screenshot_folder() {
+  const char* home_variable = std::getenv("HOME");
+  const std::string home = home_variable && *home_variable ? home_variable : ".";
   if (const char* pictures = std::getenv("XDG_PICTURES_DIR"); pictures && *pictures) {
     return std::filesystem::path(pictures) / "Tallowind";
   }
-  const char* home = std::getenv("HOME");
-  return std::filesystem::path(home && *home ? home : ".") / "Pictures" / "Tallowind";
+  // Desktops name the pictures folder in user-dirs.dirs, in the user's
+  // language: XDG_PICTURES_DIR="$HOME/画像".
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::ifstream dirs(std::filesystem::path(config && *config ? config : home + "/.config") / "user-dirs.dirs");
+  for (std::string line; std::getline(dirs, line);) {
+    const std::string_view key = "XDG_PICTURES_DIR=\"";
+    if (!line.starts_with(key) || !line.ends_with('"') || line.size() <= key.size() + 1) continue;
+    std::string folder = line.substr(key.size(), line.size() - key.size() - 1);
+    if (folder.starts_with("$HOME")) folder = home + folder.substr(5);
+    if (folder.starts_with('/')) return std::filesystem::path(folder) / "Tallowind";
+  }
+  return std::filesystem::path(home) / "Pictures" / "Tallowind";
 }
 
 ScreenshotResult save_screenshot(Pictures& pictures, const Image& screen, const Text& game_title) {

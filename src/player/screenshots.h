@@ -15,7 +15,9 @@ struct ScreenshotResult {
   std::string reason;  // why not, when not
 };
 
-// Where screenshots go: $XDG_PICTURES_DIR/Tallowind, else ~/Pictures/Tallowind.
+// Where screenshots go: the Tallowind folder in the pictures folder that
+// $XDG_PICTURES_DIR or the desktop's user-dirs.dirs names, else in
+// ~/Pictures.
 std::filesystem::path screenshot_folder();
 
 // Writes the screen as a PNG file named by the game's title and the time,

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "engine/screen_layout.h"
+#include "player/screenshots.h"
 #include "support/test_game.h"
 
 namespace tw::test {
@@ -203,6 +204,18 @@ TEST_F(Keys, HidingTheWindowHelpAndTheScreenAndSoundKeys) {
   const PlayerState kept = later.session().player().state();
   EXPECT_EQ(std::tuple(kept.fullscreen, kept.volume, kept.muted), std::tuple(false, 100, false))
       << "remembered for the next play; + unmutes and stops at 100";
+}
+
+TEST(Screenshots, GoToThePicturesFolderTheDesktopNames) {
+  TestGame config;
+  ::unsetenv("XDG_PICTURES_DIR");
+  ::setenv("HOME", "/home/reader", 1);
+  ::setenv("XDG_CONFIG_HOME", config.root().c_str(), 1);
+  EXPECT_EQ(screenshot_folder(), "/home/reader/Pictures/Tallowind");
+  config.write_bytes("user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/画像\"\n");
+  EXPECT_EQ(screenshot_folder(), "/home/reader/画像/Tallowind");
+  ::setenv("XDG_PICTURES_DIR", "/srv/shots", 1);
+  EXPECT_EQ(screenshot_folder(), "/srv/shots/Tallowind");
 }
 
 }  // namespace
