@@ -196,7 +196,8 @@ std::vector<fs::path> default_system_soundfonts() {
 
 bool finished(const Voice& voice) {
   const WaveSound& wave = *voice.wave;
-  const auto length = static_cast<double>(wave.samples.size() / static_cast<std::size_t>(wave.channels));
+  const std::size_t whole_frames = wave.samples.size() / static_cast<std::size_t>(wave.channels);
+  const auto length = static_cast<double>(whole_frames);
   return static_cast<double>(voice.played) * wave.rate / kSoundOutputRate >= length;
 }
 

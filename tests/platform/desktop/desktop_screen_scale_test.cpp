@@ -66,7 +66,8 @@ SdlSurface shown(const Image& image, int factor, int at) {
 }
 
 TEST(DesktopChangedRect, CoversEveryChangedPixelAtEachFactorButNotTheUnusedTopByte) {
-  for (const auto& [factor, at] : {std::pair{1, 0}, {2, 0}, {2, 3}}) {
+  for (const std::pair<int, int>& placing : {std::pair{1, 0}, {2, 0}, {2, 3}}) {
+    const int factor = placing.first, at = placing.second;
     const Image before(9, 7, 0x102030);
     const SdlSurface surface = shown(before, factor, at);
     const auto changed = [&](const Image& image) { return changed_rect(image, *surface, factor, at, at); };
