@@ -297,8 +297,11 @@ bool Player::offered(int index) const {
 // on a page of choices highlights the first one.
 void Player::move_highlight(int step) {
   if (!choices_waiting()) return;
-  int index = highlight_known_ ? form_.Choice_Hover + step : (step > 0 ? 0 : kMessageLines - 1);
-  if (!highlight_known_) step = step > 0 ? 1 : -1;
+  int index = form_.Choice_Hover + step;
+  if (!highlight_known_) {
+    index = 0;
+    step = 1;
+  }
   for (; index >= 0 && index < kMessageLines; index += step) {
     if (offered(index)) {
       form_.mouse_move(ControlId::Message, index);
@@ -396,15 +399,19 @@ void Player::skip_frame(std::int64_t now) {
     skip_ = SkipMode::Off;
     return;
   }
+  const auto complete_reveal = [this] {
+    if (form_.Text_Running == -1 && receives_input(form_, {ControlId::Window, 0})) {
+      form_.mouse_down(ControlId::Window, 0, kLeftButton);
+    }
+  };
+  complete_reveal();       // the record on screen, when skipping began during its reveal
   if (!advance()) return;  // a timed run of pictures goes on at its pace
   observe();
   if (skip_ == SkipMode::Read && !arrived_read_before_) {
     skip_ = SkipMode::Off;
     return;
   }
-  if (skip_ != SkipMode::Off && form_.Text_Running == -1 && receives_input(form_, {ControlId::Window, 0})) {
-    form_.mouse_down(ControlId::Window, 0, kLeftButton);
-  }
+  if (skip_ != SkipMode::Off) complete_reveal();
 }
 
 std::optional<std::int64_t> Player::own_due() const {

@@ -48,7 +48,8 @@ TEST_F(Keys, AdvanceDoesExactlyWhatALeftClickDoesWhereThePlayerWouldClick) {
   key("Space").wait(100);
   pad("a");
   engine.wait(100).run(WheelCommand{-1});
-  engine.wait(100).run(KeyCommand{"Keypad Enter", {}, Press::DownAndUp});
+  engine.wait(100);
+  key("Keypad Enter");
   engine.session().finish_script();
 
   TestGame same;
@@ -66,11 +67,13 @@ TEST_F(Keys, UpDownAndNumbersTakeChoicesAsTheMouseDoes) {
                        page(U"三"), page(U"四"), record(U"END")});
   engine.begin();
   key("Up");
-  EXPECT_EQ(form.Choice_Hover, 2) << "the first press from below highlights the last choice";
-  key("Down");
+  EXPECT_EQ(std::tuple(form.Choice_Hover, form.Message[0].Back_Style), std::tuple(0, BackStyle::Opaque))
+      << "the first press highlights the first choice";
+  for (int i = 0; i < 3; ++i) key("Down");
   EXPECT_EQ(form.Choice_Hover, 2) << "no choice below the last";
-  key("Up").run(KeyCommand{"Up", {}, Press::DownAndUp});
-  EXPECT_EQ(std::tuple(form.Choice_Hover, form.Message[0].Back_Style), std::tuple(0, BackStyle::Opaque));
+  key("Up");
+  key("Up");
+  EXPECT_EQ(form.Choice_Hover, 0);
   key("4");
   EXPECT_EQ(form.Line_No, 1) << "a fourth choice is not offered";
   key("Return");
@@ -86,7 +89,8 @@ TEST_F(Keys, EscapeOpensTheMenuWhoseItemsTheKeysTake) {
   engine.begin();
   key("Escape");
   EXPECT_NE(engine.trace().find(R"("popup":"GAME")"), std::string::npos);
-  key("Down").run(KeyCommand{"Right", {}, Press::DownAndUp});
+  key("Down");
+  key("Right");
   key("Return");
   EXPECT_TRUE(form.Message_Mode_standard.Checked) << "the submenu's first item";
   pad("start");
@@ -100,9 +104,11 @@ TEST_F(Keys, CtrlSkipsARecordAFrameUntilChoicesAndTabOnlyWhatWasReadBefore) {
                                   page(U"二"), page(U"三"),
                                   page(U"四"), choices(U"COMMAND<1><1><0><0>", {U"甲", U"乙", U"", U""})};
   Form1& form = start(story);
-  engine.begin();
+  engine.menu("Message_Mode_standard").begin();
   key("Left Ctrl", Press::Down).wait(0);
-  EXPECT_EQ(std::tuple(form.Line_No, state().skip), std::tuple(2, SkipMode::All)) << "at once";
+  EXPECT_EQ(std::tuple(form.Line_No, state().skip, form.Message[0].Caption),
+            std::tuple(2, SkipMode::All, Text(U"二")))
+      << "at once, and shown whole even where the text is revealed a character a tick";
   engine.wait(16);
   EXPECT_EQ(form.Line_No, 3) << "then one record a frame";
   engine.wait(100);
@@ -158,7 +164,8 @@ TEST_F(Keys, TheHistoryShowsEarlierPagesAndNothingAdvancesWhileItIsOpen) {
   EXPECT_EQ(window_pixels(), first_page);
   key("Return").wait(100);
   EXPECT_EQ(std::tuple(form.Line_No, state().backlog), std::tuple(3, 0)) << "Return closed it without a step";
-  key("PageUp").run(KeyCommand{"PageDown", {}, Press::DownAndUp});
+  key("PageUp");
+  key("PageDown");
   key("PageDown");
   EXPECT_EQ(state().backlog, 0) << "past the newest page it closes";
   key("PageUp");
@@ -187,8 +194,10 @@ TEST_F(Keys, HidingTheWindowHelpAndTheScreenAndSoundKeys) {
   EXPECT_EQ(std::tuple(engine.session().player().help_shown(), form.Line_No), std::tuple(false, 1));
 
   ::setenv("XDG_PICTURES_DIR", (game.root() / "pictures").c_str(), 1);
-  key("F11").run(KeyCommand{"-", {}, Press::DownAndUp});
-  key("Keypad -").run(KeyCommand{"M", {}, Press::DownAndUp});
+  key("F11");
+  key("-");
+  key("Keypad -");
+  key("M");
   key("Return", Press::DownAndUp, {true, false, false});
   key("F12");
   EXPECT_EQ(std::tuple(state().fullscreen, state().volume, state().muted, form.Line_No),
@@ -212,7 +221,8 @@ TEST(Screenshots, GoToThePicturesFolderTheDesktopNames) {
   ::setenv("HOME", "/home/reader", 1);
   ::setenv("XDG_CONFIG_HOME", config.root().c_str(), 1);
   EXPECT_EQ(screenshot_folder(), "/home/reader/Pictures/Tallowind");
-  config.write_bytes("user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/画像\"\n");
+  config.write_bytes("user-dirs.dirs",
+                     "# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/画像\"\n");
   EXPECT_EQ(screenshot_folder(), "/home/reader/画像/Tallowind");
   ::setenv("XDG_PICTURES_DIR", "/srv/shots", 1);
   EXPECT_EQ(screenshot_folder(), "/srv/shots/Tallowind");
