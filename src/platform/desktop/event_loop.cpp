@@ -58,11 +58,13 @@ class EventLoop {
       const std::optional<std::int64_t> due = run_due();
       show();
       read_ahead();
-      // Sleeps until the next event or, while a timer runs, its next tick.
-      const int wait_ms =
-          due ? static_cast<int>(std::clamp<std::int64_t>(*due - clock_.now_ms(), 1, 1 << 30)) : -1;
+      // Sleeps until the next event or, while a timer runs, its next tick,
+      // and no longer than the game controllers may wait.
+      int wait_ms = controllers_.poll_ms();
+      if (due) wait_ms = static_cast<int>(std::clamp<std::int64_t>(*due - clock_.now_ms(), 1, wait_ms));
       SDL_Event event;
-      if (wait_ms < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, wait_ms)) handle(event);
+      if (SDL_WaitEventTimeout(&event, wait_ms)) handle(event);
+      controllers_.update();
     }
   }
 
