@@ -1,5 +1,5 @@
 // tallowind [--window] [GAME_DIR]
-// tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [GAME_DIR]
+// tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [--strict] [GAME_DIR]
 // tallowind --check [GAME_DIR]
 // tallowind --pack N [--force] [GAME_DIR]
 #include <charconv>
@@ -27,14 +27,15 @@ constexpr int kUsageError = 2;
 
 constexpr char kUsage[] =
     "usage: tallowind [--window] [GAME_DIR]\n"
-    "       tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [GAME_DIR]\n"
+    "       tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [--strict] [GAME_DIR]\n"
     "       tallowind --check [GAME_DIR]\n"
     "       tallowind --pack N [--force] [GAME_DIR]\n";
 
 constexpr char kHelp[] =
     "\n"
     "  (no option)  play the game on the whole screen; --window plays it in a window\n"
-    "  --replay     play the game without a window from a script of mouse events\n"
+    "  --replay     play the game without a window from a script of mouse events;\n"
+    "               --strict exits with status 1 when play ends in a failure box\n"
     "  --check      report everything that would end play with a failure box, and\n"
     "               what is almost surely a mistake; exit status 0 when nothing\n"
     "               would fail, 1 otherwise\n"
@@ -107,6 +108,8 @@ int main(int argc, char** argv) {
       pack.force = true;
     } else if (arg == "--window") {
       windowed = true;
+    } else if (arg == "--strict") {
+      replay.strict = true;
     } else if (arg == "--trace" && has_value) {
       replay.trace = argv[++i];
     } else if (arg == "--screen" && has_value) {
@@ -122,9 +125,9 @@ int main(int argc, char** argv) {
     }
   }
   if (command != Command::Replay &&
-      (replay.trace || replay.screen_width != tw::ReplayOptions{}.screen_width ||
+      (replay.trace || replay.strict || replay.screen_width != tw::ReplayOptions{}.screen_width ||
        replay.screen_height != tw::ReplayOptions{}.screen_height)) {
-    return usage("--trace and --screen are options of --replay");
+    return usage("--trace, --screen and --strict are options of --replay");
   }
   if (command != Command::Play && windowed) return usage("--window is an option of the desktop player");
   if (command != Command::Pack && pack.force) return usage("--force is an option of --pack");

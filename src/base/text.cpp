@@ -196,4 +196,21 @@ Text char_at(TextView text, long pos) {
   return Text(1, text[static_cast<std::size_t>(pos) - 1]);
 }
 
+Text one_line(TextView text, std::size_t length) {
+  Text line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (line.size() == length) {
+      line += U'…';
+      break;
+    }
+    const char32_t c = text[i];
+    if (c != U'\r' && c != U'\n') {
+      line += c;
+    } else if (c == U'\r' || i == 0 || text[i - 1] != U'\r') {
+      line += U' ';
+    }
+  }
+  return line;
+}
+
 }  // namespace tw

@@ -37,4 +37,9 @@ std::vector<Text> read_text_lines(std::string_view bytes);
 // position lies outside the text.
 Text char_at(TextView text, long pos);
 
+// Texts quoted to a reader in one line: every line break becomes a blank,
+// and a text longer than `length` characters is cut there, "…" marking the
+// cut, so that a line of a megabyte costs the reader no more than a glance.
+Text one_line(TextView text, std::size_t length = Text::npos);
+
 }  // namespace tw

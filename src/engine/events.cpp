@@ -13,9 +13,9 @@ constexpr char32_t kGenericMessage[] = U"予期しないエラーが発生した
 
 }  // namespace
 
-void Form1::fail_with(TextView title, TextView message) {
+void Form1::fail_with(TextView title, TextView message, TextView detail) {
   form.Visible = false;
-  platform_.dialogs.show_message(title, message);
+  platform_.dialogs.show_message(title, message, detail);
   platform_.dialogs.end_program(EndReason::Failure);
   // Every platform ends the program above; should one ever return, the
   // failed procedure still must not go on.
@@ -30,8 +30,23 @@ void Form1::as_event(Steps&& steps) {
   try {
     steps();
   } catch (const std::exception& failure) {
-    fail_with(kGenericTitle, Text(kGenericMessage) + U"\n" + from_utf8(failure.what()));
+    fail_with(kGenericTitle, Text(kGenericMessage) + U"\n" + from_utf8(failure.what()), failure_detail({}));
   }
+}
+
+// What an author needs to find the cause: what failed (a file missing or
+// unreadable names itself), and where play was, the scene file and record
+// with the type line read there. One line, cut where it would run long.
+Text Form1::failure_detail(std::string_view cause) const {
+  constexpr std::size_t kCauseLength = 200;
+  constexpr std::size_t kQuoteLength = 60;
+  Text detail = one_line(from_utf8(cause), kCauseLength);
+  if (GAME_List.count() == 0 || Line_No < 0) return detail;
+  Text where = Debug_Mode != 0 ? Text(U"デバッグ") : U"シーン " + decimal_text(Scene_No);
+  where += U"、レコード " + decimal_text(Line_No);
+  if (const Text& line = GAME_List.line(Line_No); !line.empty())
+    where += U"「" + one_line(line, kQuoteLength) + U"」";
+  return detail.empty() ? where : detail + U"（" + where + U"）";
 }
 
 void Form1::create() {

@@ -222,7 +222,8 @@ class Form1 {
   void with_message(TextView message, Steps&& steps);
   template <class Steps>
   void as_event(Steps&& steps);
-  [[noreturn]] void fail_with(TextView title, TextView message);
+  [[noreturn]] void fail_with(TextView title, TextView message, TextView detail);
+  Text failure_detail(std::string_view cause) const;
 
   Platform& platform_;
   // True while the step of a load runs: a load started inside it could
@@ -244,8 +245,8 @@ template <class Steps>
 void Form1::with_message(TextView message, Steps&& steps) {
   try {
     steps();
-  } catch (const std::exception&) {
-    fail_with(kErrorTitle, message);
+  } catch (const std::exception& failure) {
+    fail_with(kErrorTitle, message, failure_detail(failure.what()));
   }
 }
 

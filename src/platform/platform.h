@@ -51,7 +51,9 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // A modal box with an OK button; returns when the player has closed it.
-  virtual void show_message(TextView title, TextView message) = 0;
+  // `detail`, when not empty, says on a line of its own below the message
+  // where the failure happened, for the game's author.
+  virtual void show_message(TextView title, TextView message, TextView detail) = 0;
   // Ends the program at once: records how, then throws ProgramEnded.
   [[noreturn]] virtual void end_program(EndReason reason) = 0;
 };

@@ -64,6 +64,10 @@ TEST(Text, SplitsLinesAndTakesCharactersByPosition) {
   const Text text = U"a\u3042b";
   EXPECT_EQ(char_at(text, 2) + char_at(text, 3), U"\u3042b");
   for (const long pos : {-1L, 0L, 4L}) EXPECT_EQ(char_at(text, pos), U"") << pos;
+  // Quoted to a reader: one line, each line end a blank, cut with a mark.
+  EXPECT_EQ(one_line(U"a\r\nb\nc\rd"), U"a b c d");
+  EXPECT_EQ(one_line(U"abcdef", 4), U"abcd…");
+  EXPECT_EQ(one_line(U"abcd", 4), U"abcd");
 }
 
 }  // namespace

@@ -131,9 +131,18 @@ TEST_F(Play, FailsEachMalformedLineOrEntryWithItsMessage) {
     Engine engine(broken);
     const std::string trace = engine.start().begin().step().trace();
     SCOPED_TRACE(to_utf8(line.type + line.image.substr(0, 20) + line.sub) + "\n" + trace);
-    EXPECT_NE(trace.find(R"("error":")" + to_utf8(message) + R"(","title":"エラーの発生"})"),
+    EXPECT_NE(trace.find(R"("error":")" + to_utf8(message) + R"(","title":"エラーの発生","detail":")"),
               std::string::npos);
     EXPECT_EQ(trace.find(R"("error")"), trace.rfind(R"("error")")) << "one box only";
+    // The detail says where: the record that failed with its type line, cut
+    // short, and a missing picture by its name.
+    const std::size_t detail = trace.find(R"("detail":")");
+    EXPECT_NE(trace.find("シーン 1、レコード 1「" + to_utf8(one_line(line.type, 60)), detail),
+              std::string::npos);
+    if ((message == kMain || message == kSub) && (line.image + line.sub).starts_with(U"gone")) {
+      EXPECT_NE(trace.find("gone.bmp", detail), std::string::npos);
+    }
+    EXPECT_LT(trace.size() - detail, 1000u) << "a megabyte line is not repeated whole";
     EXPECT_TRUE(engine.ended());
   }
 }

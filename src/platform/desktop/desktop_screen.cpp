@@ -54,11 +54,13 @@ void DesktopScreen::set_window_pos_topmost(int width_px, int height_px) {
   SDL_RaiseWindow(window_.window());
 }
 
-void DesktopScreen::show_message(TextView title, TextView message) {
+void DesktopScreen::show_message(TextView title, TextView message, TextView detail) {
   SDL_HideWindow(window_.window());
   // Also on the terminal, for a log and for when no box can be shown.
   std::cerr << "tallowind: " << to_utf8(title) << ": " << to_utf8(message) << "\n";
-  closed_boxes_.push_back(show_message_box(fonts_, title, message));
+  if (!detail.empty()) std::cerr << "tallowind: " << to_utf8(detail) << "\n";
+  closed_boxes_.push_back(
+      show_message_box(fonts_, title, detail.empty() ? Text(message) : Text(message) + U"\n" + Text(detail)));
 }
 
 void DesktopScreen::end_program(EndReason reason) { throw ProgramEnded{reason}; }

@@ -21,7 +21,7 @@ class DesktopScreen : public Screen, public Dialogs, public PopupMenus {
 
   ScreenMetrics metrics() const override;
   void set_window_pos_topmost(int width_px, int height_px) override;
-  void show_message(TextView title, TextView message) override;
+  void show_message(TextView title, TextView message, TextView detail) override;
   [[noreturn]] void end_program(EndReason reason) override;
   // Only noted here: the event loop opens the menu where the mouse is.
   void open_popup(TextView menu_name, const std::vector<MenuRow>& rows) override;

@@ -30,8 +30,11 @@ void HeadlessScreen::set_window_pos_topmost(int width_px, int height_px) {
   height_ = height_px;
 }
 
-void HeadlessDialogs::show_message(TextView title, TextView message) {
-  trace_.write(clock_.now_ms(), JsonObject().field("error", message).field("title", title));
+void HeadlessDialogs::show_message(TextView title, TextView message, TextView detail) {
+  trace_.write(clock_.now_ms(),
+               JsonObject().field("error", message).field("title", title).field("detail", detail));
+  last_failure_ = to_utf8(one_line(message));
+  if (!detail.empty()) last_failure_ += " (" + to_utf8(detail) + ")";
 }
 
 void HeadlessDialogs::end_program(EndReason reason) {

@@ -39,7 +39,7 @@ class HeadlessDialogs : public Dialogs, public PopupMenus {
  public:
   HeadlessDialogs(Trace& trace, const Clock& clock) : trace_(trace), clock_(clock) {}
 
-  void show_message(TextView title, TextView message) override;
+  void show_message(TextView title, TextView message, TextView detail) override;
   [[noreturn]] void end_program(EndReason reason) override;
   void open_popup(TextView menu_name, const std::vector<MenuRow>& rows) override;
 
@@ -50,6 +50,8 @@ class HeadlessDialogs : public Dialogs, public PopupMenus {
   // The item of the last opened menu with the given control name, if any.
   MenuItem* menu_item(std::string_view name) const;
   std::optional<EndReason> ended() const { return ended_; }
+  // The last failure box in one line: its message and detail.
+  const std::string& last_failure() const { return last_failure_; }
 
  private:
   Trace& trace_;
@@ -58,6 +60,7 @@ class HeadlessDialogs : public Dialogs, public PopupMenus {
   std::vector<MenuRow> menu_rows_;
   MenuCursor menu_cursor_;
   std::optional<EndReason> ended_;
+  std::string last_failure_;
 };
 
 // The media command interface with every command written to the trace: the

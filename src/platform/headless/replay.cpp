@@ -34,6 +34,10 @@ int play(const ReplayOptions& options, const std::vector<ReplayLine>& script, As
     errors << "tallowind: " << failure.what() << "\n";
     return 1;
   }
+  if (const auto failure = session.failure()) {
+    errors << "tallowind: play ended in a failure: " << *failure << "\n";
+    if (options.strict) return 1;
+  }
   return 0;
 }
 

@@ -113,6 +113,9 @@ constexpr std::string_view kPadButtons[] = {"a",
                                             "paddle4",
                                             "touchpad"};
 constexpr int kMostNotches = 1000;
+// A wait of virtual time runs every timer tick in it; one day of them is
+// more than any test of a game needs.
+constexpr std::int64_t kLongestWaitMs = 24LL * 60 * 60 * 1000;
 
 std::string_view trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
@@ -199,6 +202,7 @@ ReplayAction parse_line(std::string_view text, int line_number) {
   if (verb == "wait") {
     const auto ms = args.size() == 1 ? number_of<std::int64_t>(args[0]) : std::nullopt;
     if (!ms || *ms < 0) reject(line_number, "wait takes a number of milliseconds");
+    if (*ms > kLongestWaitMs) reject(line_number, "wait takes at most 24 hours, 86400000 ms");
     return WaitCommand{*ms};
   }
   if (verb == "shot") {

@@ -34,6 +34,11 @@ class HeadlessSession : private PlayerHost {
   void finish_script();
 
   bool ended() const { return dialogs_.ended().has_value(); }
+  // The failure box that ended the program, in one line, if one did.
+  std::optional<std::string> failure() const {
+    if (dialogs_.ended() != EndReason::Failure) return std::nullopt;
+    return dialogs_.last_failure();
+  }
   Form1& form() { return form_; }
   Player& player() { return player_; }
   std::int64_t now_ms() const { return clock_.now_ms(); }

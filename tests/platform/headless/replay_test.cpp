@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,15 +23,17 @@ struct ReplayResult {
   std::string trace, errors;
 };
 
-ReplayResult replay(const fs::path& script, const fs::path& game, Text name = U"tallowind") {
+ReplayResult replay(const fs::path& script, const fs::path& game, Text name = U"tallowind",
+                    bool strict = false) {
   std::ostringstream trace, errors;
   const int status =
-      run_replay({script, {}, 1024, 768, game, std::move(name)}, shared_assets(), trace, errors);
+      run_replay({script, {}, 1024, 768, game, std::move(name), strict}, shared_assets(), trace, errors);
   return {status, trace.str(), errors.str()};
 }
-ReplayResult replay(const TestGame& game, const std::string& script, Text name = U"tallowind") {
+ReplayResult replay(const TestGame& game, const std::string& script, Text name = U"tallowind",
+                    bool strict = false) {
   std::ofstream(game.root() / "script.txt") << script;
-  return replay(game.root() / "script.txt", game.root(), std::move(name));
+  return replay(game.root() / "script.txt", game.root(), std::move(name), strict);
 }
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -62,10 +65,26 @@ TEST(ReplayScript, ReadsEveryCommandFormAndNamesTheLineOfEveryMalformedOne) {
   EXPECT_EQ(std::get<WheelCommand>(keys[4].action).notches, 3);
   EXPECT_EQ(std::get<WheelCommand>(keys[5].action).notches, -1);
   EXPECT_EQ(std::get<PadCommand>(keys[6].action).button, "dpup");
-  for (const char* bad :
-       {"jump 1 2", "click 10", "click 10 20 sideways", "click Message(5)j", "move image1",
-        "choose Text_mode", "wait -5", "wait soon", "shot", "dump now", "click 1 2 left extra", "key",
-        "key down", "wheel sideways", "wheel up 0", "wheel down 1001", "wheel up 2 3", "pad z", "pad"}) {
+  for (const char* bad : {"jump 1 2",
+                          "click 10",
+                          "click 10 20 sideways",
+                          "click Message(5)j",
+                          "move image1",
+                          "choose Text_mode",
+                          "wait -5",
+                          "wait soon",
+                          "shot",
+                          "dump now",
+                          "click 1 2 left extra",
+                          "key",
+                          "key down",
+                          "wheel sideways",
+                          "wheel up 0",
+                          "wheel down 1001",
+                          "wheel up 2 3",
+                          "pad z",
+                          "pad",
+                          "wait 86400001"}) {
     try {
       parse_replay_script(std::string("dump\n") + bad + "\n");
       ADD_FAILURE() << bad;
@@ -97,14 +116,22 @@ TEST(Replay, EndsTheTraceWithHowTheRunEndedAndExitsWithItsStatus) {
   const ReplayResult closed = replay(game, "close\ndump\n");
   EXPECT_TRUE(closed.trace.ends_with("{\"t\":0,\"end\":\"closed\"}\n")) << "nothing runs after the end";
 
+  EXPECT_EQ(replay(game, "wait 86400000\n").status, 0) << "a day is the longest wait";
+
+  // A failure box ends the run: exit status 0, or 1 with --strict, and one
+  // line on standard error with the message and where it happened.
   fs::remove(game.root() / "scene/scene1.gst");
-  const ReplayResult failed = replay(game, "dump\n");
-  EXPECT_EQ(failed.status, 0);
-  EXPECT_TRUE(failed.trace.starts_with(R"j({"t":0,"error":")j")) << failed.trace;
-  EXPECT_TRUE(has(failed.trace, R"j("title":"Tallowind"})j") && has(failed.trace, "scene1.gst"));
-  EXPECT_TRUE(failed.trace.ends_with(R"j({"t":0,"end":"failure"})j"
-                                     "\n"))
-      << "no state dump";
+  for (const bool strict : {false, true}) {
+    const ReplayResult failed = replay(game, "dump\n", U"tallowind", strict);
+    EXPECT_EQ(failed.status, strict ? 1 : 0);
+    EXPECT_TRUE(failed.trace.starts_with(R"j({"t":0,"error":")j")) << failed.trace;
+    EXPECT_TRUE(has(failed.trace, R"j("title":"Tallowind","detail":")j") && has(failed.trace, "scene1.gst"));
+    EXPECT_TRUE(failed.trace.ends_with(R"j({"t":0,"end":"failure"})j"
+                                       "\n"))
+        << "no state dump";
+    EXPECT_EQ(std::count(failed.errors.begin(), failed.errors.end(), '\n'), 1) << failed.errors;
+    EXPECT_TRUE(has(failed.errors, "scene1.gst")) << failed.errors;
+  }
 }
 
 TEST(Replay, DumpsTheStateByTheEngineNames) {
