@@ -46,7 +46,8 @@ std::filesystem::path screenshot_folder() {
   // Desktops name the pictures folder in user-dirs.dirs, in the user's
   // language: XDG_PICTURES_DIR="$HOME/画像".
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::ifstream dirs(std::filesystem::path(config && *config ? config : home + "/.config") / "user-dirs.dirs");
+  std::ifstream dirs(std::filesystem::path(config && *config ? config : home + "/.config") /
+                     "user-dirs.dirs");
   for (std::string line; std::getline(dirs, line);) {
     const std::string_view key = "XDG_PICTURES_DIR=\"";
     if (!line.starts_with(key) || !line.ends_with('"') || line.size() <= key.size() + 1) continue;

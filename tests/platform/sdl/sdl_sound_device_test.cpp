@@ -44,7 +44,8 @@ TEST(SdlSoundDevice, TheVolumeScalesTheMixByItsSquare) {
 TEST(SdlSoundDevice, ClosesAfterAWhileOfSilenceAndOpensForTheNextSound) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   test::TestGame folder;
-  SdlSoundOutput out(folder.root(), {.open_device = true, .close_when_silent_ms = 100, .system_soundfonts = {}});
+  SdlSoundOutput out(folder.root(),
+                     {.open_device = true, .close_when_silent_ms = 100, .system_soundfonts = {}});
   ASSERT_TRUE(out.has_device());
   out.play_wave("wave", steady(0.5f, kSoundOutputRate / 2));
   EXPECT_TRUE(within_seconds(10, [&] { return !out.has_device(); })) << "the half second sound, then silence";
