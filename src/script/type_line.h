@@ -13,7 +13,24 @@ namespace tw {
 // "COMMAND" is a COMMAND line whatever follows.
 enum class RecordKind { End, Normal, Command, Flag, If, Save, Load, NextFile, Image, Jump };
 
-// The kind by the tests in their fixed order. A line that is none of the
+// The keywords in the order they are tested: a whole-line keyword must be
+// the whole line, a prefix keyword only begin it.
+struct Keyword {
+  TextView word;
+  RecordKind kind;
+  bool prefix;
+};
+inline constexpr std::array<Keyword, 9> kKeywords{{{U"END", RecordKind::End, false},
+                                                   {U"NORMAL", RecordKind::Normal, false},
+                                                   {U"COMMAND", RecordKind::Command, true},
+                                                   {U"FLAG", RecordKind::Flag, true},
+                                                   {U"IF", RecordKind::If, true},
+                                                   {U"SAVE", RecordKind::Save, false},
+                                                   {U"LOAD", RecordKind::Load, false},
+                                                   {U"NEXT_FILE", RecordKind::NextFile, false},
+                                                   {U"IMAGE", RecordKind::Image, true}}};
+
+// The kind by the keywords in their fixed order. A line that is none of the
 // keywords is a jump line; whether it holds a number is found out only when
 // the record is left.
 RecordKind kind_of(TextView type_line);

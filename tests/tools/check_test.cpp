@@ -85,6 +85,13 @@ TEST_F(Check, FindsTheFailuresOfTypeLinesPicturesAndMusicBeforePlayMeetsThem) {
   expect(between(record(U"normal")),
          {at14 + "the type line \"normal\" is no keyword and no number (did you mean \"NORMAL\"?)"},
          kStepFailure);
+  // A misspelt keyword gets the nearest one; a long line is quoted cut short.
+  expect(between(record(U"NORMLA")),
+         {at14 + "the type line \"NORMLA\" is no keyword and no number (did you mean \"NORMAL\"?)"},
+         kStepFailure);
+  expect(between(record(U"NRMAL" + std::u32string(100, U'x'))),
+         {at14 + "the type line \"NRMAL" + std::string(55, 'x') + "…\" is no keyword and no number"},
+         kStepFailure);
   expect(between(record(U"5")),
          {at14 + "the jump \"5\" leads to record 6, past the last record (2)", unreached}, kStepFailure);
   expect(between(record(U"COMMAND<2><x><0><0>")),

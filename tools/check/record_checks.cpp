@@ -119,7 +119,10 @@ void GameChecker::check_type_line(const SceneSource& scene, long record, Severit
   }
   std::string message = line.empty() ? "the type line is empty"
                                      : "the type line " + in_quotes(line) + " is no keyword and no number";
-  const Text meant = as_meant(line);
+  Text meant = as_meant(line);
+  if (kind_of(meant) == RecordKind::Jump && !reads([&] { jump_target(meant); })) {
+    meant = nearest_keyword(meant).value_or(meant);
+  }
   if (!line.empty() && meant != line &&
       (kind_of(meant) != RecordKind::Jump || reads([&] { jump_target(meant); }))) {
     message += " (did you mean " + in_quotes(meant) + "?)";
