@@ -92,6 +92,14 @@ TEST_F(Check, FindsTheFailuresOfTypeLinesPicturesAndMusicBeforePlayMeetsThem) {
   expect(between(record(U"NRMAL" + std::u32string(100, U'x'))),
          {at14 + "the type line \"NRMAL" + std::string(55, 'x') + "…\" is no keyword and no number"},
          kStepFailure);
+  // Choice texts and targets that do not pair up: one offered without its
+  // text, one shown that goes nowhere. Play goes on through the first.
+  Record choices = record(U"COMMAND<2><0><0><0>");
+  choices.lines = {U"", U"乙", U"", U""};
+  expect(between(choices),
+         {"scene/scene1.gst:19: record 1: warning: choice 1 is offered but its message line is empty",
+          "scene/scene1.gst:20: record 1: warning: choice 2 shows \"乙\" but its record number is 0"},
+         U"");
   expect(between(record(U"5")),
          {at14 + "the jump \"5\" leads to record 6, past the last record (2)", unreached}, kStepFailure);
   expect(between(record(U"COMMAND<2><x><0><0>")),

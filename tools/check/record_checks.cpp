@@ -152,10 +152,19 @@ void GameChecker::check_command(const SceneSource& scene, long record, Severity 
                                  "(write 0 for a choice that is not offered)");
       continue;
     }
-    if (targets[slot] == 0) continue;
+    const auto message = static_cast<RecordField>(static_cast<int>(RecordField::Message1) + slot);
+    if (targets[slot] == 0) {
+      // More choice texts than targets: the player sees a choice that
+      // taking does nothing for.
+      if (!scene.field(record, message).empty()) {
+        report_.warning(scene.place(record, message),
+                        choice + " shows " + in_quotes(scene.field(record, message)) +
+                            " but its record number is 0: taking it does nothing");
+      }
+      continue;
+    }
     offered = true;
     check_target(scene, record, targets[slot], choice, severity);
-    const auto message = static_cast<RecordField>(static_cast<int>(RecordField::Message1) + slot);
     if (scene.field(record, message).empty()) {
       report_.warning(scene.place(record, message), choice + " is offered but its message line is empty");
     }
