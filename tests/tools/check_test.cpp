@@ -11,6 +11,8 @@
 namespace tw::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 Record record(std::u32string type, std::u32string image = U"a.bmp<0,0>") {
   return {.type = std::move(type), .image = std::move(image), .lines = {U"文"}};
 }
@@ -169,6 +171,16 @@ TEST_F(Check, ReadsTheSceneFileAsTheEngineDoes) {
                    "announces records 0 to 2\n"
                    "scene/scene3.gst:0: warning: never played: play stops at the missing scene2.gst\n"));
   EXPECT_NE(play().find(to_utf8(kStartFailure)), std::string::npos);
+
+  // A later scene file starts past its record 0: text there never shows.
+  fs::remove(game.root() / "scene/scene3.gst");
+  game.write_lines("scene/scene1.gst", TestGame::scene_of({record(U"NORMAL"), record(U"NEXT_FILE")}));
+  game.write_lines("scene/scene2.gst", TestGame::scene_of({record(U"NORMAL"), record(U"END")}));
+  EXPECT_TRUE(check_game(game.root())
+                  .second.starts_with("scene/scene2.gst:8: record 0: warning: the text \"文\" never shows: a "
+                                      "later scene file starts past its "
+                                      "record 0"))
+      << check_game(game.root()).second;
 }
 
 TEST_F(Check, ChecksTheDebugFormWithItsStartRecord) {

@@ -39,6 +39,22 @@ void GameChecker::check_scene(std::size_t index, const std::vector<bool>& reache
     check_sounds(scene, r, severity);
     check_resumed_load(scene, r, reached);
   }
+  check_first_record_text(scene);
+}
+
+// A later scene file starts at its record 0 without showing it: the screen
+// keeps the scene before until the next click leaves that record, so its
+// text never shows and the click seems to do nothing.
+void GameChecker::check_first_record_text(const SceneSource& scene) {
+  if (scene.debug_form || scene.number < 2 || scene.last_record() < 0) return;
+  for (const RecordField field :
+       {RecordField::Message1, RecordField::Message2, RecordField::Message3, RecordField::Message4}) {
+    if (scene.field(0, field).empty()) continue;
+    report_.warning(scene.place(0, field), "the text " + in_quotes(scene.field(0, field)) +
+                                               " never shows: a later scene file starts past its record 0, "
+                                               "and the first click only leaves it");
+    return;
+  }
 }
 
 // A load resumes with a step from the record before the SAVE record that
