@@ -172,6 +172,16 @@ TEST_F(Check, ReadsTheSceneFileAsTheEngineDoes) {
                    "scene/scene3.gst:0: warning: never played: play stops at the missing scene2.gst\n"));
   EXPECT_NE(play().find(to_utf8(kStartFailure)), std::string::npos);
 
+  // Saved with LF alone, as Linux editors write: the engine reads one line.
+  std::string lf_alone;
+  for (const std::u32string& line : TestGame::settings({})) lf_alone += encode_cp932(line) + "\n";
+  game.write_bytes("scene/main.gst", lf_alone);
+  const std::string lf_report = check_game(game.root()).second;
+  EXPECT_TRUE(lf_report.starts_with("scene/main.gst:1: error: the line ends here are LF alone") &&
+              lf_report.find("save with CR LF line ends") != std::string::npos)
+      << lf_report;
+  game.write_lines("scene/main.gst", TestGame::settings({}));
+
   // A later scene file starts past its record 0: text there never shows.
   fs::remove(game.root() / "scene/scene3.gst");
   game.write_lines("scene/scene1.gst", TestGame::scene_of({record(U"NORMAL"), record(U"NEXT_FILE")}));

@@ -7,6 +7,7 @@
 
 #include "base/failure.h"
 #include "base/number.h"
+#include "check/wording.h"
 #include "data/game_layout.h"
 #include "data/settings.h"
 
@@ -33,6 +34,19 @@ void report_broken_text(const std::vector<Text>& lines, std::string_view bytes, 
   report.warning({file, broken.front(), {}}, message);
 }
 
+// Lines end at CR LF (or CR): a lone LF, as editors on Linux write, stays
+// inside the line, so the engine reads two lines as one and every line
+// after it out of place.
+void report_lone_line_feeds(const std::vector<Text>& lines, const std::string& file, Report& report) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].find(U'\n') == Text::npos) continue;
+    report.error({file, static_cast<long>(i) + 1, {}},
+                 "the line ends here are LF alone, which the engine reads as part of one long line: save "
+                 "with CR LF line ends");
+    return;
+  }
+}
+
 enum class Use { Store, Scene, Debug };
 
 // A text file read by the engine's line rule, or nothing when it is missing
@@ -56,6 +70,7 @@ std::optional<std::vector<Text>> read_lines(const GameFolder& game, TextView eng
     report.error({file, static_cast<long>(kMaxDataFileLines) + 1, {}},
                  "more than 32767 lines: the engine stops reading with a failure here");
   }
+  report_lone_line_feeds(lines, file, report);
   report_broken_text(lines, bytes, file, report);
   if (raw) *raw = std::move(bytes);
   return lines;
@@ -71,8 +86,8 @@ SceneSource read_packed_scene(int number, const std::string& bytes, const std::v
   try {
     last = reader.last_record();
   } catch (const Failure&) {
-    report.error({scene.file, 1, {}}, "line 1 must hold the number of the last record (0 to 32766), not \"" +
-                                          to_utf8(lines.empty() ? Text() : lines[0]) + "\"");
+    report.error({scene.file, 1, {}}, "line 1 must hold the number of the last record (0 to 32766), not " +
+                                          in_quotes(lines.empty() ? Text() : lines[0]));
     return scene;
   }
   if (last < 0) {
