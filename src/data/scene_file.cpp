@@ -34,6 +34,22 @@ Text debug_form_file(RecordField field) {
   return kMessageFolder + (U"message" + decimal_text(message) + U".gst");
 }
 
+std::string unequal_record_files(const std::array<std::size_t, kRecordFields>& lines) {
+  const std::size_t records = lines[static_cast<std::size_t>(RecordField::Type)];
+  std::string differing;
+  for (const RecordField field : kDebugFormOrder) {
+    const std::size_t count = lines[static_cast<std::size_t>(field)];
+    if (count == records) continue;
+    Text name = debug_form_file(field).substr(1);
+    for (char32_t& c : name) c = c == U'\\' ? U'/' : c;
+    differing += (differing.empty() ? "" : ", ") + to_utf8(name) + " has " + std::to_string(count) +
+                 (count == 1 ? " line" : " lines");
+  }
+  if (differing.empty()) return {};
+  return differing + ", game.gst " + std::to_string(records) +
+         ": a line left out or added moves every line after it into another record";
+}
+
 long scene_file_line(long record, RecordField field) {
   return 2 + record * kRecordLines + 1 + static_cast<long>(field);
 }

@@ -30,6 +30,13 @@ constexpr RecordField kDebugFormOrder[] = {
 // per record, as an engine path ("\game.gst", "\message\message1.gst", ...).
 Text debug_form_file(RecordField field);
 
+// The debug form's files that hold another number of lines than game.gst,
+// given each file's line count (a file not read counts as game.gst's), in
+// words for an author: "message/message2.gst has 30 lines, game.gst 31". A
+// line left out or added in one file moves every line after it into
+// another record. Empty when all agree.
+std::string unequal_record_files(const std::array<std::size_t, kRecordFields>& lines);
+
 // A packed scene file: line 1 holds n, the number of the last record; then
 // records 0 to n of 11 lines each: a line for the author, the nine fields,
 // and a closing line. The engine reads neither the first nor the last line

@@ -212,6 +212,13 @@ TEST_F(Check, ChecksTheDebugFormWithItsStartRecord) {
                    "it, which loads again without end: start at another record\n"));
   Engine engine(game, U"DEBUG");
   EXPECT_TRUE(engine.start().wait(100).step().shows_error(kLoadFailure)) << engine.trace();
+
+  game.write_lines("message/message2.gst", {U"一"});
+  const std::string uneven = check_game(game.root(), true).second;
+  EXPECT_NE(uneven.find("game.gst:0: warning: the record files differ in length: message/message2.gst has 1 "
+                        "line, game.gst 2"),
+            std::string::npos)
+      << uneven;
 }
 
 TEST_F(Check, FindsNothingInTheDemoInEitherForm) {

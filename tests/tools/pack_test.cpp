@@ -60,7 +60,7 @@ TEST_F(Pack, ReadsBackToTheStoresOfTheDebugForm) {
 
 // A record is its number, its fields and an empty closing line; the
 // settings are copied as they are.
-TEST_F(Pack, WritesEachRecordButNeverOverAFileWithoutForceNorWithARecordFileMissing) {
+TEST_F(Pack, WritesEachRecordButNeverOverAFileWithoutForceNorWithARecordFileMissingOrUneven) {
   game.write_debug_game(TestGame::settings({{0, U"題"}}), {U"END"});
   game.write_lines("message/message2.gst", {U"二行目"});
   fs::remove(game.root() / "message/message3.gst");
@@ -68,7 +68,13 @@ TEST_F(Pack, WritesEachRecordButNeverOverAFileWithoutForceNorWithARecordFileMiss
   EXPECT_NE(err.str().find("message/message3.gst is missing"), std::string::npos) << err.str();
   EXPECT_FALSE(fs::exists(game.root() / "scene"));
 
+  // A record file of another length would move lines into other records.
   game.write_lines("message/message3.gst", {});
+  EXPECT_EQ(pack(), 1);
+  EXPECT_NE(err.str().find("message/message3.gst has 0 lines, game.gst 1"), std::string::npos) << err.str();
+  EXPECT_FALSE(fs::exists(game.root() / "scene"));
+
+  game.write_lines("message/message3.gst", {U""});
   game.write_bytes("scene/scene1.gst", "old");
   EXPECT_EQ(pack(), 1);
   EXPECT_NE(err.str().find("exists already: add --force to replace it"), std::string::npos) << err.str();

@@ -180,13 +180,23 @@ void read_debug_form(const GameFolder& game, GameSource& source, Report& report)
   SceneSource scene;
   scene.debug_form = true;
   std::array<std::vector<Text>, kRecordFields> columns;
+  std::array<std::optional<std::size_t>, kRecordFields> read;
   std::size_t records = 0;
   for (RecordField field : kDebugFormOrder) {
     if (field == RecordField::SubImage && !sub_window_on_setting(source.setting(setting::kSubWindow)))
       continue;
     if (auto lines = read_lines(game, debug_form_file(field), Use::Store, report)) {
       records = std::max(records, lines->size());
+      read[static_cast<std::size_t>(field)] = lines->size();
       columns[static_cast<std::size_t>(field)] = std::move(*lines);
+    }
+  }
+  if (const auto types = read[static_cast<std::size_t>(RecordField::Type)]) {
+    std::array<std::size_t, kRecordFields> lengths{};
+    for (std::size_t f = 0; f < lengths.size(); ++f) lengths[f] = read[f].value_or(*types);
+    if (const std::string differing = unequal_record_files(lengths); !differing.empty()) {
+      report.warning({report_name(debug_form_file(RecordField::Type)), 0, {}},
+                     "the record files differ in length: " + differing);
     }
   }
   scene.records.resize(std::min(records, kMaxDataFileLines));

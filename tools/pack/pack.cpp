@@ -117,6 +117,15 @@ int run_pack(const PackOptions& options, std::ostream& out, std::ostream& err) {
       record_count = std::max(record_count, column.size());
     }
     if (record_count == 0) throw Failure("game.gst and the other record files hold no record");
+    std::array<std::size_t, kRecordFields> lengths{};
+    for (std::size_t f = 0; f < lengths.size(); ++f) {
+      const bool read = f != static_cast<std::size_t>(RecordField::SubImage) || sub_window;
+      lengths[f] = read ? columns[f].size() : columns[static_cast<std::size_t>(RecordField::Type)].size();
+    }
+    if (const std::string differing = unequal_record_files(lengths); !differing.empty() && !options.force) {
+      throw Failure("the record files differ in length: " + differing +
+                    "; add --force to pack them as they are");
+    }
     std::vector<RecordBytes> records(record_count);
     for (std::size_t f = 0; f < columns.size(); ++f) {
       for (std::size_t r = 0; r < columns[f].size(); ++r) records[r][f] = columns[f][r];
