@@ -236,6 +236,17 @@ class Form1 {
 // too, the highlight text colour (white).
 Colour system_colour_for(const Text& setting);
 
+// The message frame as the window lays it out, in pixels: widened by the
+// sub image area while the sub window is on. A frame picture shows only
+// as much of itself.
+inline constexpr int kFrameWidth = 480;
+inline constexpr int kFrameHeight = 150;
+struct FrameSize {
+  int width = 0;
+  int height = 0;
+};
+FrameSize message_frame_size(bool sub_window);
+
 inline constexpr char32_t kErrorTitle[] = U"エラーの発生";
 // The continue mark of Message(4). Assign it as Text(kContinueMark): g++ 12
 // falsely warns of overlapping copies when a caption is assigned the array.

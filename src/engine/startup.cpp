@@ -79,7 +79,7 @@ Form1::Form1(Platform& platform) : platform_(platform) {
   Timer1.Interval = 500;  // running from creation, when the clock reads 0
   Timer1.due = 500;
 
-  make_picture(waku, U"waku", 88, 360, 480, 150, kFrameGrey);
+  make_picture(waku, U"waku", 88, 360, kFrameWidth, kFrameHeight, kFrameGrey);
   waku.Visible = false;
   make_picture(Window, U"Window", 5, 5, 470, 140, kBlack);
   Window.ForeColor = kWhite;
@@ -138,7 +138,8 @@ std::array<std::pair<const char*, const ListStore*>, 10> Form1::list_stores() co
 // Start-up: creating the window, the load step and the choice of mode.
 namespace {
 
-constexpr std::int16_t kSubSize = 2100;       // 140 pixels of sub image, in twips
+constexpr std::int16_t kSubSize = 2100;  // 140 pixels of sub image, in twips
+static_assert(kSubSize % kTwipsPerPixel == 0);
 constexpr double kFrameGapAboveBottom = 200;  // from the frame's bottom to the picture's
 constexpr Colour kMessageHighlight = 0xFF0000;
 
@@ -211,6 +212,10 @@ void Form1::lay_out_window() {
     waku.Left = (form.Width - waku.Width) / 2;
   }
   fit_surfaces();
+}
+
+FrameSize message_frame_size(bool sub_window) {
+  return {kFrameWidth + (sub_window ? kSubSize / kTwipsPerPixel : 0), kFrameHeight};
 }
 
 void Form1::colour_window() {

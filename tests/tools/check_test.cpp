@@ -182,6 +182,17 @@ TEST_F(Check, ReadsTheSceneFileAsTheEngineDoes) {
       << lf_report;
   game.write_lines("scene/main.gst", TestGame::settings({}));
 
+  // A frame picture made for the sub window is cut without it.
+  game.write_bmp("image3/waku.bmp", Image(620, 150));
+  game.write_lines("scene/main.gst", TestGame::settings({{3, U"waku.bmp"}}));
+  EXPECT_NE(check_game(game.root())
+                .second.find("scene/main.gst:4: warning: the frame picture is 620 x 150 pixels, "
+                             "the message frame 480 x 150 with the sub window off"),
+            std::string::npos)
+      << check_game(game.root()).second;
+  game.write_lines("scene/main.gst", TestGame::settings({{3, U"waku.bmp"}, {10, U"Sub_Window=ON"}}));
+  EXPECT_EQ(check_game(game.root()).second.find("frame picture"), std::string::npos);
+
   // A later scene file starts past its record 0: text there never shows.
   fs::remove(game.root() / "scene/scene3.gst");
   game.write_lines("scene/scene1.gst", TestGame::scene_of({record(U"NORMAL"), record(U"NEXT_FILE")}));

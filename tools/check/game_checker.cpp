@@ -6,6 +6,7 @@
 #include "check/wording.h"
 #include "data/game_layout.h"
 #include "data/settings.h"
+#include "engine/form1.h"
 #include "script/type_line.h"
 #include "sound/media_commands.h"
 
@@ -111,13 +112,29 @@ void GameChecker::check_sound(TextView folder, const Text& name, bool music, con
   if (seen->second.too_long) report_.add(severity, place, *seen->second.too_long);
 }
 
+// The frame picture is drawn into the message frame and cut at its edges:
+// a picture made for the frame with the sub window loses its right border
+// when the sub window is off.
+void GameChecker::check_frame_size(const PictureFacts& facts, const Place& place) {
+  const bool sub_window = sub_window_on_setting(source_.setting(setting::kSubWindow));
+  const FrameSize frame = message_frame_size(sub_window);
+  if (facts.width <= frame.width && facts.height <= frame.height) return;
+  report_.warning(place, "the frame picture is " + std::to_string(facts.width) + " x " +
+                             std::to_string(facts.height) + " pixels, the message frame " +
+                             std::to_string(frame.width) + " x " + std::to_string(frame.height) +
+                             (sub_window ? "" : " with the sub window off") +
+                             ": its right or lower part is cut");
+}
+
 void GameChecker::check_settings() {
   const auto place = [this](int line) { return Place{source_.settings_file, line + 1L, {}}; };
   const auto setting_word = [](int line) { return "settings line " + std::to_string(line); };
   for (int line :
        {setting::kBackgroundTile, setting::kFramePicture, setting::kFrameCursor, setting::kPictureCursor}) {
     if (const Text& name = source_.setting(line); !name.empty()) {
-      check_picture(kFrameImageFolder + name, place(line), Severity::Error, "picture");
+      const PictureFacts* facts =
+          check_picture(kFrameImageFolder + name, place(line), Severity::Error, "picture");
+      if (line == setting::kFramePicture && facts && !facts->problem) check_frame_size(*facts, place(line));
     }
   }
   const std::pair<int, const char*> colours[] = {{setting::kTextColour, "the message text"},

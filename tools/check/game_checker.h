@@ -49,6 +49,7 @@ class GameChecker {
   void check_sounds(const SceneSource& scene, long record, Severity severity);
   void check_resumed_load(const SceneSource& scene, long record, const std::vector<bool>& reached);
   void check_first_record_text(const SceneSource& scene);
+  void check_frame_size(const PictureFacts& facts, const Place& place);
 
   // Whether the file exists; a name found only by its letter case is a
   // warning, a missing one a finding of `severity`.
