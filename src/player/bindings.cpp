@@ -61,10 +61,11 @@ constexpr std::array kMenuKeysForPad{
     MenuKey{"start", "Escape"},
 };
 
-template <std::size_t N>
-std::optional<PlayerCommand> look_up(const std::array<Binding, N>& bindings, std::string_view name) {
-  for (const auto& [bound, command] : bindings) {
-    if (bound == name) return command;
+template <class Value, std::size_t N>
+std::optional<Value> look_up(const std::array<std::pair<std::string_view, Value>, N>& table,
+                             std::string_view name) {
+  for (const auto& [bound, value] : table) {
+    if (bound == name) return value;
   }
   return std::nullopt;
 }
@@ -81,10 +82,7 @@ std::optional<PlayerCommand> command_for_key(std::string_view name, KeyModifiers
 std::optional<PlayerCommand> command_for_pad(std::string_view button) { return look_up(kPadButtons, button); }
 
 std::optional<std::string_view> menu_key_for_pad(std::string_view button) {
-  for (const auto& [bound, key] : kMenuKeysForPad) {
-    if (bound == button) return key;
-  }
-  return std::nullopt;
+  return look_up(kMenuKeysForPad, button);
 }
 
 bool is_global(PlayerCommand command) {

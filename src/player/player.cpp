@@ -87,23 +87,19 @@ void Player::start() {
 // ---- Inputs -----------------------------------------------------------------
 
 void Player::key(std::string_view name, KeyModifiers modifiers, bool down) {
-  const std::optional<PlayerCommand> bound = command_for_key(name, modifiers);
-  if (!bound) return;
-  if (!down) {
-    if (*bound == PlayerCommand::SkipHeld && skip_ == SkipMode::All) skip_ = SkipMode::Off;
-    return;
-  }
-  command(*bound);
+  press(command_for_key(name, modifiers), down);
 }
 
-void Player::pad(std::string_view button, bool down) {
-  const std::optional<PlayerCommand> bound = command_for_pad(button);
+void Player::pad(std::string_view button, bool down) { press(command_for_pad(button), down); }
+
+// A key or button acts when pressed; only the held skip ends when released.
+void Player::press(std::optional<PlayerCommand> bound, bool down) {
   if (!bound) return;
-  if (!down) {
-    if (*bound == PlayerCommand::SkipHeld && skip_ == SkipMode::All) skip_ = SkipMode::Off;
-    return;
+  if (down) {
+    command(*bound);
+  } else if (*bound == PlayerCommand::SkipHeld && skip_ == SkipMode::All) {
+    skip_ = SkipMode::Off;
   }
-  command(*bound);
 }
 
 void Player::wheel(int notches) {
@@ -263,23 +259,19 @@ void Player::history_command(PlayerCommand command) {
 // A left click where the player would click: on the message window while it
 // is shown, else on the main picture. Where no click would be received (a
 // timed run of pictures), nothing.
-bool Player::advance() {
+bool Player::advance() { return click_where_the_player_would(kLeftButton); }
+
+// What a right click opens there: the menu.
+void Player::open_menu() { click_where_the_player_would(kRightButton); }
+
+bool Player::click_where_the_player_would(int button) {
   for (const ControlId control : {ControlId::Window, ControlId::image1}) {
     if (receives_input(form_, {control, 0})) {
-      form_.mouse_down(control, 0, kLeftButton);
+      form_.mouse_down(control, 0, button);
       return true;
     }
   }
   return false;
-}
-
-void Player::open_menu() {
-  for (const ControlId control : {ControlId::Window, ControlId::image1}) {
-    if (receives_input(form_, {control, 0})) {
-      form_.mouse_down(control, 0, kRightButton);
-      return;
-    }
-  }
 }
 
 bool Player::choices_waiting() const {

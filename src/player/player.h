@@ -97,12 +97,14 @@ class Player {
     std::int64_t until = 0;
   };
 
+  void press(std::optional<PlayerCommand> bound, bool down);
   void command(PlayerCommand command);
   void global_command(PlayerCommand command);
   void history_command(PlayerCommand command);
   bool stops_a_mode();
   bool advance();
   void open_menu();
+  bool click_where_the_player_would(int button);
   void move_highlight(int step);
   void choose(int index);
   bool choices_waiting() const;

@@ -67,10 +67,6 @@ std::set<std::int16_t>& ReadMarks::scene(std::int16_t number) {
   return scenes_.emplace(number, std::move(records)).first->second;
 }
 
-bool ReadMarks::contains(std::int16_t scene_number, std::int16_t record) {
-  return scene(scene_number).count(record) != 0;
-}
-
 bool ReadMarks::mark(std::int16_t scene_number, std::int16_t record) {
   if (!scene(scene_number).insert(record).second) return true;
   dirty_.insert(scene_number);

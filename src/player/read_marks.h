@@ -18,9 +18,8 @@ class ReadMarks {
  public:
   ReadMarks(SettingsStore& store, Text game_title) : store_(store), title_(std::move(game_title)) {}
 
-  // Each throws Failure when the store cannot be read or written.
-  bool contains(std::int16_t scene, std::int16_t record);
-  // Marks a record read; returns whether it was read before.
+  // Marks a record read; returns whether it was read before. Throws Failure
+  // when the store cannot be read.
   bool mark(std::int16_t scene, std::int16_t record);
   bool unsaved() const { return !dirty_.empty(); }
   // Writes the scenes marked since the last save. Throws Failure when the

@@ -105,14 +105,24 @@ void HeadlessSession::run_command(const DumpCommand&) {
 void HeadlessSession::run_command(const CloseCommand&) { player_.close(); }
 
 // In an open menu the keys move in it; elsewhere they are the player's.
+namespace {
+
+// A press and release, or only one of them, as the script line says.
+template <class Act>
+void pressed(Press press, Act act) {
+  if (press != Press::Up) act(true);
+  if (press != Press::Down) act(false);
+}
+
+}  // namespace
+
 void HeadlessSession::run_command(const KeyCommand& key) {
   if (dialogs_.menu_open()) {
     if (key.press == Press::Up) return;
     if (MenuItem* taken = dialogs_.menu_key(key.name)) player_.menu_click(*taken);
     return;
   }
-  if (key.press != Press::Up) player_.key(key.name, key.modifiers, true);
-  if (key.press != Press::Down) player_.key(key.name, key.modifiers, false);
+  pressed(key.press, [&](bool down) { player_.key(key.name, key.modifiers, down); });
 }
 
 void HeadlessSession::run_command(const WheelCommand& wheel) { player_.wheel(wheel.notches); }
@@ -125,8 +135,7 @@ void HeadlessSession::run_command(const PadCommand& pad) {
     }
     return;
   }
-  if (pad.press != Press::Up) player_.pad(pad.button, true);
-  if (pad.press != Press::Down) player_.pad(pad.button, false);
+  pressed(pad.press, [&](bool down) { player_.pad(pad.button, down); });
 }
 
 }  // namespace tw
