@@ -85,6 +85,11 @@ std::optional<std::string_view> menu_key_for_pad(std::string_view button) {
   return look_up(kMenuKeysForPad, button);
 }
 
+bool reaches_player_in_menu(std::string_view key, KeyModifiers modifiers) {
+  const std::optional<PlayerCommand> bound = command_for_key(key, modifiers);
+  return bound && is_global(*bound);
+}
+
 bool is_global(PlayerCommand command) {
   switch (command) {
     case PlayerCommand::FullScreen:

@@ -52,5 +52,8 @@ std::optional<std::string_view> menu_key_for_pad(std::string_view button);
 // Commands about the screen and the sound rather than the game: they never
 // stop a skip or auto mode, and they work whatever is open.
 bool is_global(PlayerCommand command);
+// Whether a key goes to the player even while a popup menu is open, where
+// the other keys move in the menu: full screen is never a trap.
+bool reaches_player_in_menu(std::string_view key, KeyModifiers modifiers);
 
 }  // namespace tw

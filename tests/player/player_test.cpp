@@ -94,6 +94,8 @@ TEST_F(Keys, EscapeOpensTheMenuWhoseItemsTheKeysTake) {
   key("Return");
   EXPECT_TRUE(form.Message_Mode_standard.Checked) << "the submenu's first item";
   pad("start");
+  key("F11");
+  EXPECT_FALSE(state().fullscreen) << "the screen keys work in the open menu, which stays open";
   key("Escape");
   key("Return").wait(100);
   EXPECT_EQ(form.Line_No, 2) << "Escape closed the menu without an item; Return advances again";

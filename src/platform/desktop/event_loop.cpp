@@ -166,10 +166,7 @@ class EventLoop {
     if (key.repeat && !repeats(name)) return;
     const bool down = key.type == SDL_KEYDOWN;
     const KeyModifiers modifiers = modifiers_of(key.keysym.mod);
-    const auto command = command_for_key(name, modifiers);
-    // The screen and sound keys work in the menu too: full screen is never
-    // a trap.
-    if (menu_.is_open() && !(command && is_global(*command))) {
+    if (menu_.is_open() && !reaches_player_in_menu(name, modifiers)) {
       if (down) menu_key(name);
       return;
     }

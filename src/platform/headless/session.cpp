@@ -104,7 +104,6 @@ void HeadlessSession::run_command(const DumpCommand&) {
 
 void HeadlessSession::run_command(const CloseCommand&) { player_.close(); }
 
-// In an open menu the keys move in it; elsewhere they are the player's.
 namespace {
 
 // A press and release, or only one of them, as the script line says.
@@ -116,8 +115,10 @@ void pressed(Press press, Act act) {
 
 }  // namespace
 
+// In an open menu the keys move in it, but for the screen and sound keys;
+// elsewhere they are the player's.
 void HeadlessSession::run_command(const KeyCommand& key) {
-  if (dialogs_.menu_open()) {
+  if (dialogs_.menu_open() && !reaches_player_in_menu(key.name, key.modifiers)) {
     if (key.press == Press::Up) return;
     if (MenuItem* taken = dialogs_.menu_key(key.name)) player_.menu_click(*taken);
     return;
