@@ -164,8 +164,9 @@ struct Voice {
 float between(float a, float b, double fraction) { return a + static_cast<float>((b - a) * fraction); }
 
 // Linear interpolation from the wave's rate to ours; mono goes to both
-// sides, channels past the second are left out.
-void add_voice(Voice& voice, float* out, int frames) {
+// sides, channels past the second are left out. Returns false once the wave
+// has ended.
+bool add_voice(Voice& voice, float* out, int frames) {
   const WaveSound& wave = *voice.wave;
   const auto channels = static_cast<std::size_t>(wave.channels);
   const std::size_t length = wave.samples.size() / channels;
@@ -173,7 +174,7 @@ void add_voice(Voice& voice, float* out, int frames) {
   for (int i = 0; i < frames; ++i, ++voice.played) {
     const double position = static_cast<double>(voice.played) * step;
     const auto index = static_cast<std::size_t>(position);
-    if (index >= length) return;
+    if (index >= length) return false;
     const double fraction = position - static_cast<double>(index);
     const float* now = &wave.samples[index * channels];
     const float* next = &wave.samples[std::min(index + 1, length - 1) * channels];
@@ -182,6 +183,7 @@ void add_voice(Voice& voice, float* out, int frames) {
     out[2 * i] += left;
     out[2 * i + 1] += right;
   }
+  return true;
 }
 
 bool playable(const WaveSound& wave) {
@@ -192,13 +194,6 @@ bool playable(const WaveSound& wave) {
 
 std::vector<fs::path> default_system_soundfonts() {
   return {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf3/default-GM.sf3"};
-}
-
-bool finished(const Voice& voice) {
-  const WaveSound& wave = *voice.wave;
-  const std::size_t whole_frames = wave.samples.size() / static_cast<std::size_t>(wave.channels);
-  const auto length = static_cast<double>(whole_frames);
-  return static_cast<double>(voice.played) * wave.rate / kSoundOutputRate >= length;
 }
 
 // Everything the audio callback touches. Declared so that the device closes
@@ -239,7 +234,7 @@ struct SdlSoundOutput::Mixer {
   void load_synth(const fs::path& game_folder, const std::vector<fs::path>& system_soundfonts);
   void open_device();
   void reopen_device();
-  void note_silence(int frames);
+  void note_silence(int frames, bool audible);
   void close_when_silent();
   void stop_closer();
   void silence(std::string_view channel);
@@ -319,10 +314,7 @@ void SdlSoundOutput::Mixer::reopen_device() {
 }
 
 // In the callback, with the device locked.
-void SdlSoundOutput::Mixer::note_silence(int frames) {
-  const bool audible =
-      player || synth_tail > 0 ||
-      std::any_of(voices.begin(), voices.end(), [](const auto& v) { return !finished(v.second); });
+void SdlSoundOutput::Mixer::note_silence(int frames, bool audible) {
   if (audible) {
     silent_frames = 0;
     return;
@@ -391,10 +383,11 @@ void SdlSoundOutput::Mixer::mix(float* out, int frames) {
   } else {
     std::fill_n(out, count, 0.0f);
   }
-  for (auto& [channel, voice] : voices) add_voice(voice, out, frames);
+  bool audible = player || synth_tail > 0;
+  for (auto& [channel, voice] : voices) audible |= add_voice(voice, out, frames);
   // Loud effects over loud music would wrap or crackle in the conversion.
   for (std::size_t i = 0; i < count; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f) * gain;
-  if (close_after_frames > 0) note_silence(frames);
+  if (close_after_frames > 0) note_silence(frames, audible);
 }
 
 void SdlSoundOutput::Mixer::audio_callback(void* mixer, Uint8* stream, int bytes) {
