@@ -67,6 +67,10 @@ void draw_page(Image& screen, const Form1& form, const std::array<Text, kMessage
 
 }  // namespace
 
+int label_pixels_per_inch(const Form1& form) {
+  return kTwipsPerInch / form.platform().screen.metrics().twips_per_pixel_y;
+}
+
 Image compose_screen(const Form1& form, Fonts& fonts, const ScreenView& view) {
   Image screen;
   compose_screen(form, fonts, screen, view);
@@ -82,7 +86,7 @@ void compose_screen(const Form1& form, Fonts& fonts, Image& screen, const Screen
   }
   // Assigning keeps the pixels' memory when the size stays.
   screen = form.form_surface;
-  const int ppi = kTwipsPerInch / form.platform().screen.metrics().twips_per_pixel_y;
+  const int ppi = label_pixels_per_inch(form);
 
   // Labels have no window of their own: they lie on the window's surface,
   // beneath every picture control.

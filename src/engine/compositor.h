@@ -17,6 +17,9 @@ struct ScreenView {
   const std::array<Text, kMessageLines>* page = nullptr;
 };
 
+// The resolution labels are drawn at: the screen's, in pixels per inch.
+int label_pixels_per_inch(const Form1& form);
+
 // The whole screen as the player sees it: the window's own surface with its
 // tiles, the debug labels, the main picture, and the message frame with the
 // message window and its labels on top. The replay's screenshots and the

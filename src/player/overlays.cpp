@@ -10,7 +10,6 @@ namespace tw {
 
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 constexpr int kMargin = 8;
 constexpr int kPadding = 6;
 constexpr int kColumnGap = 16;
@@ -29,14 +28,12 @@ void veil(Image& screen, const Rect& area) {
   }
 }
 
-int pixels_per_inch(const OverlayFont& font) { return kTwipsPerInch / std::max(1, font.twips_per_pixel); }
-
 Coverage render(Fonts& fonts, const OverlayFont& font, TextView text) {
-  return fonts.render(font.font, text, pixels_per_inch(font));
+  return fonts.render(font.font, text, font.pixels_per_inch);
 }
 
 int line_height(const OverlayFont& font, const Coverage& rendered) {
-  return std::max(rendered.height, pixels_per_inch(font) * static_cast<int>(font.font.points) / 72);
+  return std::max(rendered.height, font.pixels_per_inch * static_cast<int>(font.font.points) / 72);
 }
 
 // The box's place in `area`, or in the screen when the area is empty.

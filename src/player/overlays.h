@@ -12,7 +12,7 @@ namespace tw {
 // They are drawn in the game's own message font, light on a dark veil.
 struct OverlayFont {
   FontSpec font;
-  int twips_per_pixel = 15;
+  int pixels_per_inch = 96;
 };
 
 enum class Corner { TopLeft, TopRight };

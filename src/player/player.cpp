@@ -462,7 +462,7 @@ void Player::compose_game(Fonts& fonts, Image& screen) const {
 void Player::compose(Fonts& fonts, Image& screen) const {
   compose_game(fonts, screen);
   if (!form_.form.Visible) return;
-  const OverlayFont font{form_.Message[0].Font, form_.platform().screen.metrics().twips_per_pixel_y};
+  const OverlayFont font{form_.Message[0].Font, label_pixels_per_inch(form_)};
   const Rect picture = place_of_image1(form_).visible;
   // Skip and auto mode exclude each other and the history stops both, so
   // one badge at most is shown on the left.
