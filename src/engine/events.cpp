@@ -134,6 +134,12 @@ void Form1::menu_click(MenuItem& item) {
   });
 }
 
+bool Form1::reload() {
+  if (Debug_Mode == 0) return false;
+  as_event([this] { read_files_again(); });
+  return true;
+}
+
 void Form1::close() {
   as_event([this] { Form_Unload(); });
   platform_.dialogs.end_program(EndReason::Closed);

@@ -127,6 +127,14 @@ class Form1 {
   void menu_click(MenuItem& item);
   // The player closes the window.
   void close();
+  // Debug mode's edit-and-see: reads the game's files again and shows the
+  // record on screen anew with the flags it has. Returns false, having done
+  // nothing, in normal mode.
+  bool reload();
+  // The files whose content the record on screen shows, as the engine names
+  // them: in debug mode the data files and the pictures and sounds the
+  // record names; nothing in normal mode.
+  std::vector<Text> files_on_screen() const;
   // Reads the main picture of the record the next step presents, so that
   // the step need not wait for its decoding. Never fails: what cannot be
   // read is reported when it is shown.
@@ -156,6 +164,8 @@ class Form1 {
   const Text& type_line() const;
   bool leave_record();
   bool take_choice();
+  void arrive_at_record();
+  void read_files_again();
   void end_scene();
   void run_image_records();
   void end_image_run();

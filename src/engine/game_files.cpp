@@ -5,6 +5,7 @@
 #include "data/game_layout.h"
 #include "data/settings.h"
 #include "engine/form1.h"
+#include "present/image_entry.h"
 
 namespace tw {
 
@@ -43,6 +44,37 @@ void Form1::Read_Game_Files() {
     if (field == RecordField::SubImage && !sub_window_on(Main_List)) continue;
     read_into(record_store(field), debug_form_file(field));
   }
+}
+
+// A change to any of these is a change to what the record on screen shows:
+// every data file holds one of its lines, and the pictures and sounds are
+// the ones it names. An entry that names no file shows none; a malformed
+// one is left for its showing to report.
+std::vector<Text> Form1::files_on_screen() const {
+  if (Debug_Mode == 0 || Line_No < 0) return {};
+  std::vector<Text> files{kDebugSettingsFile};
+  const bool sub_window = sub_window_on(Main_List);
+  for (RecordField field : kDebugFormOrder) {
+    if (field != RecordField::SubImage || sub_window) files.push_back(debug_form_file(field));
+  }
+  const auto add_picture = [&files](TextView folder, TextView mask_folder, const Text& entry,
+                                    const Text& file) {
+    if (file.empty()) return;
+    files.push_back(Text(folder) + file);
+    if (is_masked_entry(entry)) files.push_back(Text(mask_folder) + file);
+  };
+  try {
+    const Text& entry = image_list.line(Line_No);
+    add_picture(kImageFolder, kImageMaskFolder, entry, image_file_of(entry));
+  } catch (const Failure&) {
+  }
+  if (sub_window) {
+    const Text& sub = sub_Image_List.line(Line_No);
+    add_picture(kSubImageFolder, kSubImageMaskFolder, sub, sub);
+  }
+  if (const Text& wave = Wav_List.line(Line_No); !wave.empty()) files.push_back(kWaveFolder + wave);
+  if (const Text& music = Midi_List.line(Line_No); !music.empty()) files.push_back(kMidiFolder + music);
+  return files;
 }
 
 // The packed scene file of Scene_No, record by record into the list stores.

@@ -30,13 +30,37 @@ void Form1::Next_Step() {
     }
     if (!Main_List.line(setting::kClickSound).empty()) play_click_sound();
     if (!leave_record()) return;
-    Show_Scene();
-    if (kind_of(type_line()) == RecordKind::Image) run_image_records();
-    if (kind_of(type_line()) == RecordKind::End) {
-      end_scene();
-    } else if (kind_of(type_line()) == RecordKind::Command) {
-      read_choice_targets();
+    arrive_at_record();
+  });
+}
+
+// Presents the record that is now current and does what it asks on arrival.
+void Form1::arrive_at_record() {
+  Show_Scene();
+  if (kind_of(type_line()) == RecordKind::Image) run_image_records();
+  if (kind_of(type_line()) == RecordKind::End) {
+    end_scene();
+  } else if (kind_of(type_line()) == RecordKind::Command) {
+    read_choice_targets();
+  }
+}
+
+// The files are read as a return to the title would read them, but play
+// stays where it is: the debug file is not read again, and the record on
+// screen is presented as a step would arrive at it, its pictures drawn
+// afresh even where their entries are unchanged (their files may not be).
+// A timed picture run goes on by itself and shows the new files as it
+// reaches them. A file that no longer reads fails as a step would.
+void Form1::read_files_again() {
+  with_message(kStepMessage, [this] {
+    Clear_Scene_Data();
+    Read_Game_Files();
+    if (Timer4.Interval == 0 && Line_No >= 0) {
+      Main_Image_Name.clear();
+      Sub_Image_Name.clear();
+      arrive_at_record();
     }
+    Show_Flags();
   });
 }
 

@@ -134,6 +134,29 @@ void Player::close() {
   form_.close();
 }
 
+void Player::reload() {
+  if (!form_.reload()) return;
+  if (!pages_.empty() && pages_.back().visit == visit_) pages_.pop_back();
+  whole_since_.reset();
+  auto_due_.reset();
+  observe();
+}
+
+void Player::files_written(const std::vector<std::filesystem::path>& files) {
+  const GameFolder& game = form_.platform().game;
+  for (const Text& shown : form_.files_on_screen()) {
+    const std::optional<std::filesystem::path> file = game.resolve(shown);
+    if (!file) continue;
+    for (const std::filesystem::path& written : files) {
+      std::error_code unreadable;
+      if (std::filesystem::equivalent(*file, written, unreadable)) {
+        reload();
+        return;
+      }
+    }
+  }
+}
+
 // Any input but the screen and sound keys stops skipping and auto mode, and
 // does nothing else: a player who presses a key to stop does not lose a page.
 bool Player::stops_a_mode() {

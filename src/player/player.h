@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -68,6 +69,13 @@ class Player {
   void mouse_move(std::optional<MouseTarget> target);
   void menu_click(MenuItem& item);
   void close();
+  // Debug mode's edit-and-see (nothing in normal mode): the engine reads the
+  // game's files again and shows the record on screen anew; its page in the
+  // history is taken again from the new text.
+  void reload();
+  // Files of the game folder that were written: reloads when one of them is
+  // a file of the record on screen.
+  void files_written(const std::vector<std::filesystem::path>& files);
 
   // Runs the engine's timer ticks and the player's own steps (the skip's
   // frames, auto mode's pause, the end of an indicator) in time order, for

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <tuple>
 
 #include "engine/screen_layout.h"
@@ -215,6 +216,46 @@ TEST_F(Keys, HidingTheWindowHelpAndTheScreenAndSoundKeys) {
   const PlayerState kept = later.session().player().state();
   EXPECT_EQ(std::tuple(kept.fullscreen, kept.volume, kept.muted), std::tuple(false, 100, false))
       << "remembered for the next play; + unmutes and stops at 100";
+}
+
+// Debug mode's edit-and-see: the files are read again and the record on
+// screen shown anew with the flags play gave it, not the debug file's. A
+// file written is a reason only when the record on screen shows it; one
+// that no longer reads fails as a step would; normal mode does nothing.
+TEST(Reload, ShowsTheRecordOnScreenAnewInDebugModeOnly) {
+  TestGame game;
+  game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"FLAG<A+1>", U"NORMAL", U"END"});
+  game.write_lines("Debug.gst", {U"1", U"5", U"0", U"0", U"0", U"0"});
+  game.write_lines("message/message1.gst", {U"", U"", U"前の文", U""});
+  game.write_bytes("image/other.bmp", "");
+  Engine engine(game, U"DEBUG");
+  Form1& form = engine.start().wait(1000).step().wait(1000).form();
+  ASSERT_EQ(std::tuple(form.Line_No, form.Flags[0], form.Message[0].Caption), std::tuple(2, 6, U"前の文"));
+
+  game.write_lines("message/message1.gst", {U"", U"", U"新しい文", U""});
+  game.write_lines("game.gst", {U"NORMAL", U"FLAG<A+1>", U"END", U"END"});
+  Player& player = engine.session().player();
+  player.files_written({game.root() / "image/other.bmp", game.root() / "Debug.gst"});
+  EXPECT_EQ(form.Message[0].Caption, U"前の文") << "no file of the record on screen was written";
+  player.files_written({game.root() / "image/other.bmp", game.root() / "message/message1.gst"});
+  engine.wait(1000);
+  EXPECT_EQ(std::tuple(form.Line_No, form.Flags[0], form.Message[0].Caption, form.Type_Label.Caption,
+                       form.Timer1.Interval),
+            std::tuple(2, 6, U"新しい文", U"END", 0))
+      << "shown anew as an END record, which stops the mark";
+
+  std::filesystem::remove(game.root() / "message/message3.gst");
+  engine.run(ReloadCommand{});
+  EXPECT_TRUE(engine.shows_error(U"次のシーンの情報を読みこもうとしましたが")) << engine.trace();
+  EXPECT_NE(engine.trace().find("message3.gst"), std::string::npos) << "the detail names the file";
+
+  TestGame packed;
+  packed.write_scene({record(), page(U"文"), record(U"END")});
+  Engine normal(packed);
+  normal.start().begin().wait(1000);
+  const std::string before = normal.trace();
+  normal.run(ReloadCommand{});
+  EXPECT_EQ(std::tuple(normal.trace(), normal.form().Message[0].Caption), std::tuple(before, U"文"));
 }
 
 TEST(Screenshots, GoToThePicturesFolderTheDesktopNames) {

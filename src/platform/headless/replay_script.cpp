@@ -217,9 +217,10 @@ ReplayAction parse_line(std::string_view text, int line_number) {
     return verb == "key" ? parse_key(rest, line_number) : parse_pad(rest, line_number);
   }
   if (verb == "wheel") return parse_wheel(args, line_number);
-  if (verb == "dump" || verb == "close") {
+  if (verb == "dump" || verb == "close" || verb == "reload") {
     if (!args.empty()) reject(line_number, verb + " takes no arguments");
     if (verb == "dump") return DumpCommand{};
+    if (verb == "reload") return ReloadCommand{};
     return CloseCommand{};
   }
   reject(line_number, "unknown command \"" + verb + "\"");

@@ -40,6 +40,7 @@ struct ShotCommand {
 
 struct DumpCommand {};
 struct CloseCommand {};
+struct ReloadCommand {};
 
 // A key or a controller button: pressed and released, or only one of them.
 enum class Press { DownAndUp, Down, Up };
@@ -59,8 +60,9 @@ struct PadCommand {
   Press press = Press::DownAndUp;
 };
 
-using ReplayAction = std::variant<ClickCommand, MoveCommand, ChooseCommand, WaitCommand, ShotCommand,
-                                  DumpCommand, CloseCommand, KeyCommand, WheelCommand, PadCommand>;
+using ReplayAction =
+    std::variant<ClickCommand, MoveCommand, ChooseCommand, WaitCommand, ShotCommand, DumpCommand,
+                 CloseCommand, KeyCommand, WheelCommand, PadCommand, ReloadCommand>;
 
 struct ReplayLine {
   int line_number = 0;

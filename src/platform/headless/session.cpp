@@ -104,6 +104,8 @@ void HeadlessSession::run_command(const DumpCommand&) {
 
 void HeadlessSession::run_command(const CloseCommand&) { player_.close(); }
 
+void HeadlessSession::run_command(const ReloadCommand&) { player_.reload(); }
+
 namespace {
 
 // A press and release, or only one of them, as the script line says.

@@ -51,6 +51,7 @@ class HeadlessSession : private PlayerHost {
   void run_command(const ShotCommand& shot);
   void run_command(const DumpCommand&);
   void run_command(const CloseCommand&);
+  void run_command(const ReloadCommand&);
   void run_command(const KeyCommand& key);
   void run_command(const WheelCommand& wheel);
   void run_command(const PadCommand& pad);

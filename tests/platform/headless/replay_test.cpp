@@ -55,7 +55,8 @@ TEST(ReplayScript, ReadsEveryCommandFormAndNamesTheLineOfEveryMalformedOne) {
   // A key's name is the rest of the line, blanks included, before a last
   // "down" or "up"; modifier prefixes hold their key.
   const auto keys = parse_replay_script(
-      "key Left Ctrl down\nkey Alt+Return\nkey Keypad +\nkey Up up\nwheel up 3\nwheel down\npad dpup down\n");
+      "key Left Ctrl down\nkey Alt+Return\nkey Keypad +\nkey Up up\nwheel up 3\nwheel down\npad dpup down\n"
+      "reload\n");
   const auto key = [&](int i) { return std::get<KeyCommand>(keys[i].action); };
   EXPECT_EQ(std::tuple(key(0).name, key(0).press), std::tuple("Left Ctrl", Press::Down));
   EXPECT_EQ(std::tuple(key(1).name, key(1).modifiers.alt, key(1).press),
@@ -65,6 +66,7 @@ TEST(ReplayScript, ReadsEveryCommandFormAndNamesTheLineOfEveryMalformedOne) {
   EXPECT_EQ(std::get<WheelCommand>(keys[4].action).notches, 3);
   EXPECT_EQ(std::get<WheelCommand>(keys[5].action).notches, -1);
   EXPECT_EQ(std::get<PadCommand>(keys[6].action).button, "dpup");
+  EXPECT_TRUE(std::holds_alternative<ReloadCommand>(keys[7].action));
   for (const char* bad : {"jump 1 2",
                           "click 10",
                           "click 10 20 sideways",
@@ -75,6 +77,7 @@ TEST(ReplayScript, ReadsEveryCommandFormAndNamesTheLineOfEveryMalformedOne) {
                           "wait soon",
                           "shot",
                           "dump now",
+                          "reload all",
                           "click 1 2 left extra",
                           "key",
                           "key down",
