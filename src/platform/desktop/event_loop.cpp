@@ -4,12 +4,16 @@
 
 #include <algorithm>
 #include <array>
+#include <iostream>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <utility>
 
+#include "base/failure.h"
 #include "engine/screen_layout.h"
 #include "platform/desktop/cursors.h"
+#include "platform/desktop/folder_watch.h"
 #include "platform/desktop/frame_log.h"
 #include "platform/desktop/game_controllers.h"
 #include "platform/desktop/popup_menu.h"
@@ -54,6 +58,7 @@ class EventLoop {
   [[noreturn]] void run() {
     player_.start();
     cursors_.emplace(pointer_pictures(form_), screen_.scale());
+    watch_game_folder();
     for (;;) {
       const std::optional<std::int64_t> due = run_due();
       show();
@@ -111,7 +116,27 @@ class EventLoop {
     form_.prefetch_pictures_ahead();
   }
 
+  // Debug mode shows an edited record anew: the game folder is watched for
+  // files written. Without inotify the author only misses that comfort.
+  void watch_game_folder() {
+    if (form_.Debug_Mode == 0) return;
+    const Uint32 type = SDL_RegisterEvents(1);
+    if (type == std::numeric_limits<Uint32>::max()) return;
+    try {
+      watch_.emplace(form_.platform().game.root(), type);
+      files_written_event_ = type;
+    } catch (const Failure& failure) {
+      std::cerr << "tallowind: edited files are not shown until the game restarts: " << failure.what()
+                << '\n';
+    }
+  }
+
   void handle(const SDL_Event& event) {
+    if (watch_ && event.type == files_written_event_) {
+      player_.files_written(watch_->take_written());
+      recompose_ = true;
+      return;
+    }
     switch (event.type) {
       case SDL_QUIT:
         form_.close();
@@ -264,6 +289,8 @@ class EventLoop {
   std::array<std::int16_t, 3> read_ahead_for_{-1, -2, -1};  // scene, record and choice
   bool recompose_ = true;
   bool redraw_ = true;
+  std::optional<FolderWatch> watch_;
+  Uint32 files_written_event_ = 0;
 };
 
 }  // namespace

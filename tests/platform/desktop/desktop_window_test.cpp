@@ -154,11 +154,12 @@ class DesktopWindow : public ::testing::Test {
   // the title the window manager reads, _NET_WM_NAME, in UTF-8, and the old
   // WM_NAME that xdotool searches right only for ASCII: the window is found
   // by its class.
-  void start_player(const fs::path& game_folder, const std::string& title, const std::string& options = "") {
+  void start_player(const fs::path& game_folder, const std::string& title, const std::string& options = "",
+                    const fs::path& program = TALLOWIND_BINARY) {
     // X11 and SDL keep allocations to the end.
     player_.emplace("env DISPLAY=" + display_ + " XDG_DATA_HOME='" + game_.data_home().string() +
                     "' XDG_PICTURES_DIR='" + (game_.root() / "pictures").string() +
-                    "' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" + TALLOWIND_BINARY + "' " +
+                    "' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" + program.string() + "' " +
                     options + " '" + game_folder.string() + "'");
     ASSERT_TRUE(eventually([&] {
       window_ = run("xdotool search --onlyvisible --class '^tallowind$'");
@@ -196,6 +197,26 @@ class DesktopWindow : public ::testing::Test {
     });
   }
 
+  // Whether the display comes to show the replay's screen, its text whole,
+  // all but the blinking "▼", whose phase depends on the moment of the shot.
+  // When it does not, both screens are kept in the game folder.
+  bool shows_replays_screen(Engine& replay) {
+    Form1& form = replay.wait(1500).form();
+    const Image expected = compose_screen(form, shared_fonts());
+    const Rect mark = place_of_message(form, kMessageLabels - 1).visible;
+    if (screen_shows([&](const Image& shown) {
+          for (int y = 0; y < expected.height; ++y) {
+            for (int x = 0; x < expected.width; ++x)
+              if (!mark.contains(x, y) && expected.at(x, y) != shown.at(x, y)) return false;
+          }
+          return true;
+        }))
+      return true;
+    shared_pictures().save_png(expected, game_.root() / "expected.png");
+    if (!screen_.empty()) shared_pictures().save_png(screen_, game_.root() / "actual.png");
+    return false;
+  }
+
   // Whether the display comes to show `expected` with its top-left corner
   // at (x, y).
   bool screen_shows_at(const Image& expected, int x, int y) {
@@ -225,23 +246,10 @@ TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu)
   Form1& form = replay.start().form();
   // The window plays in real time what the replay plays in virtual time:
   // before each click it must show the replay's screen, text whole, or the
-  // click would only complete the text. The blinking "▼" is left out: its
-  // phase depends on the moment of the shot.
+  // click would only complete the text.
   const auto shows_replays_screen = [&](const char* what) {
-    replay.wait(1500);
-    const Image expected = compose_screen(form, shared_fonts());
-    const Rect mark = place_of_message(form, kMessageLabels - 1).visible;
-    if (screen_shows([&](const Image& shown) {
-          for (int y = 0; y < expected.height; ++y) {
-            for (int x = 0; x < expected.width; ++x)
-              if (!mark.contains(x, y) && expected.at(x, y) != shown.at(x, y)) return false;
-          }
-          return true;
-        }))
-      return;
-    shared_pictures().save_png(expected, game_.root() / "expected.png");
-    if (!screen_.empty()) shared_pictures().save_png(screen_, game_.root() / "actual.png");
-    ADD_FAILURE() << what << " differs from the replay's screen: " << game_.root();
+    EXPECT_TRUE(this->shows_replays_screen(replay))
+        << what << " differs from the replay's screen: " << game_.root();
   };
   // The title, then records 1 to 3, as scripts/demo.replay plays them.
   shows_replays_screen("the title");
@@ -273,6 +281,26 @@ TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu)
       << "the blue highlight";
   click(x + 30, bottom - 10);
   EXPECT_EQ(player_->wait_exit(), std::optional<int>(0));
+}
+
+// Debug mode: a message file written while its record is on screen shows
+// the new text, as a replay of the edited game shows it.
+TEST_F(DesktopWindow, DebugModeShowsAnEditedRecordAnew) {
+  const fs::path game = game_.root() / "game";
+  fs::copy(kSource / "games/demo", game, fs::copy_options::recursive);
+  fs::create_symlink(TALLOWIND_BINARY, game / "DEBUG");
+  game_.write_lines("game/Debug.gst", {U"3", U"0", U"0", U"0", U"0", U"0"});
+  ASSERT_NO_FATAL_FAILURE(start_player(game, "灯台の手紙", "--window", game / "DEBUG"));
+  Engine before(game, U"DEBUG", 801, 722);
+  const Rect window = window_rect();
+  EXPECT_TRUE(screen_shows_at(before.start().wait(1500).screen(), window.x, window.y));
+
+  std::vector<std::u32string> lines(before.form().Message_List[0].count());
+  lines[3] = U"書きかえた一行目";
+  game_.write_lines("game/message/message1.gst", lines);
+  Engine after(game, U"DEBUG", 801, 722);
+  const Image edited = after.start().wait(1500).screen();
+  EXPECT_TRUE(screen_shows_at(edited, window.x, window.y)) << "the new text in the window";
 }
 
 TEST_F(DesktopWindow, AFailureShowsItsMessageInABoxAndEndsWhenItIsClosed) {
