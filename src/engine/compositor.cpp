@@ -21,19 +21,16 @@ void draw_label(Image& screen, const Label& label, const ScreenPlace& place, Fon
   }
   const Pixel ink = pixel_of(label.ForeColor);
   // What lies beyond the visible part is clipped: lines below it are not
-  // drawn, and of each line only the characters that can reach the right
-  // edge, taking none narrower than half a pixel. A caption of a megabyte
-  // thus costs no more than one that fills the label.
+  // drawn, and of each line only what drawn_line keeps.
   const int visible_bottom = place.visible.y + place.visible.height;
-  const std::size_t longest =
-      2 * static_cast<std::size_t>(std::max(0, place.visible.x + place.visible.width - place.rect.x)) + 16;
+  const int reach = place.visible.x + place.visible.width - place.rect.x;
   int top = place.rect.y;
   std::size_t start = 0;
   while (start <= label.Caption.size() && top < visible_bottom) {
     std::size_t end = label.Caption.find_first_of(U"\r\n", start);
     if (end == Text::npos) end = label.Caption.size();
-    const Coverage line = fonts.render(
-        label.Font, TextView(label.Caption).substr(start, std::min(end - start, longest)), pixels_per_inch);
+    const Coverage line =
+        fonts.render(label.Font, drawn_line(TextView(label.Caption).substr(start), reach), pixels_per_inch);
     blend_coverage(screen, line, place.rect.x, top, ink, place.visible);
     top += line.height > 0 ? line.height : pixels_per_inch * static_cast<int>(label.Font.points) / 72;
     if (end < label.Caption.size() && label.Caption[end] == U'\r' && end + 1 < label.Caption.size() &&
@@ -67,8 +64,15 @@ void draw_page(Image& screen, const Form1& form, const std::array<Text, kMessage
 
 }  // namespace
 
+TextView drawn_line(TextView caption, int reach) {
+  const std::size_t longest = 2 * static_cast<std::size_t>(std::max(0, reach)) + 16;
+  return caption.substr(0, std::min(caption.find_first_of(U"\r\n"), longest));
+}
+
+int label_pixels_per_inch(int twips_per_pixel_y) { return kTwipsPerInch / twips_per_pixel_y; }
+
 int label_pixels_per_inch(const Form1& form) {
-  return kTwipsPerInch / form.platform().screen.metrics().twips_per_pixel_y;
+  return label_pixels_per_inch(form.platform().screen.metrics().twips_per_pixel_y);
 }
 
 Image compose_screen(const Form1& form, Fonts& fonts, const ScreenView& view) {

@@ -19,6 +19,15 @@ struct ScreenView {
 
 // The resolution labels are drawn at: the screen's, in pixels per inch.
 int label_pixels_per_inch(const Form1& form);
+// The same for a screen of the given twips per pixel, top to bottom.
+int label_pixels_per_inch(int twips_per_pixel_y);
+
+// What is drawn of a caption's first line in a label whose visible part
+// reaches `reach` pixels right of its left edge: the text up to the first
+// line break (the next line is drawn below it), and only the characters
+// that can reach that far, none being narrower than half a pixel. A caption
+// of a megabyte thus costs no more than one that fills the label.
+TextView drawn_line(TextView caption, int reach);
 
 // The whole screen as the player sees it: the window's own surface with its
 // tiles, the debug labels, the main picture, and the message frame with the

@@ -257,6 +257,16 @@ struct FrameSize {
 };
 FrameSize message_frame_size(bool sub_window);
 
+// The labels of the four message lines, Message(0) to Message(3), as the
+// window lays them out: one font and one width, in twips, for all four, in
+// every kind of record. The sub window moves them right but keeps their
+// width, and nothing in play changes either.
+struct MessageLineLabels {
+  FontSpec font;
+  double width = 0;
+};
+MessageLineLabels message_line_labels();
+
 inline constexpr char32_t kErrorTitle[] = U"エラーの発生";
 // The continue mark of Message(4). Assign it as Text(kContinueMark): g++ 12
 // falsely warns of overlapping copies when a caption is assigned the array.

@@ -24,6 +24,7 @@ constexpr double twips(int pixels) { return pixels * static_cast<double>(kTwipsP
 const FontSpec kMessageWindowFont{U"ＭＳ Ｐ明朝", 18.0, true};
 const FontSpec kMessageFont{U"ＭＳ 明朝", 15.75, true};
 const FontSpec kDebugLabelFont{U"ＭＳ Ｐ明朝", 11.25, false};
+constexpr int kMessageLabelWidth = 450;  // pixels
 
 constexpr Colour kFrameGrey = 0xE0E0E0;
 constexpr Colour kMessageLabelBack = 0xFF8080;
@@ -89,7 +90,7 @@ Form1::Form1(Platform& platform) : platform_(platform) {
   for (int i = 0; i < kMessageLabels; ++i) {
     Label& label = Message[i];
     const Text name = indexed(U"Message", i);
-    place(label, name.c_str(), 10, kMessageTops[i], 450, i == 4 ? 25 : 23);
+    place(label, name.c_str(), 10, kMessageTops[i], kMessageLabelWidth, i == 4 ? 25 : 23);
     label.Back_Style = BackStyle::Transparent;
     label.BackColor = kMessageLabelBack;
     label.ForeColor = kSystemHighlightText;
@@ -217,6 +218,8 @@ void Form1::lay_out_window() {
 FrameSize message_frame_size(bool sub_window) {
   return {kFrameWidth + (sub_window ? kSubSize / kTwipsPerPixel : 0), kFrameHeight};
 }
+
+MessageLineLabels message_line_labels() { return {kMessageFont, twips(kMessageLabelWidth)}; }
 
 void Form1::colour_window() {
   for (Label& label : Message) label.ForeColor = system_colour_for(Main_List.line(setting::kTextColour));
