@@ -125,7 +125,7 @@ void game(std::string_view input) {
   }
 
   std::ostringstream report;
-  run_check(folder.game(), false, folder.game_pictures, folder.sounds, report);
+  run_check(folder.game(), false, folder.assets, report);
 }
 
 // A file opened as a song and as a sound effect through the media commands,

@@ -142,11 +142,11 @@ int main(int argc, char** argv) {
     tw::SdlPictures decoder;
     tw::PictureCache pictures(decoder);
     tw::SdlSoundFiles sounds;
-    if (command == Command::Check) {
-      return tw::run_check(folder, tw::selects_debug_mode(program.name), pictures, sounds, std::cout);
-    }
     tw::TtfFonts fonts;
     const tw::AssetLibraries assets{pictures, fonts, sounds};
+    if (command == Command::Check) {
+      return tw::run_check(folder, tw::selects_debug_mode(program.name), assets, std::cout);
+    }
     if (command == Command::Replay) {
       replay.game_folder = folder;
       replay.program_name = program.name;

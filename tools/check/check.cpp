@@ -15,12 +15,12 @@ std::string counted(std::size_t count, const std::string& word) {
 
 }  // namespace
 
-int run_check(const std::filesystem::path& game_folder, bool debug_form, Pictures& pictures,
-              SoundFiles& sounds, std::ostream& out) {
+int run_check(const std::filesystem::path& game_folder, bool debug_form, const AssetLibraries& assets,
+              std::ostream& out) {
   const GameFolder game(game_folder);
   Report report;
   const GameSource source = read_game_source(game, debug_form, report);
-  GameChecker checker(game, pictures, sounds, source, report);
+  GameChecker checker(game, assets.pictures, assets.sounds, source, report);
   checker.check_settings();
   const long start = checker.check_debug_file();
   const Reached reached = reachable_records(source, start);
