@@ -159,6 +159,35 @@ TEST_F(Check, WarnsOfLikelyMistakesThatPlayGetsThrough) {
       << report;
 }
 
+TEST_F(Check, WarnsOfMessageLinesWiderThanTheirLabelInTheFontPlayDrawsThem) {
+  // Twenty full-width characters of 21 pixels, then half-width ones: "ｱｱﾞ"
+  // inks the label's 450th and last pixel, "ｱｱ!" one pixel more.
+  const std::u32string full = U"あいうえおかきくけこさしすせそたちつてと", exact = full + U"ｱｱﾞ";
+  const auto cut = [](int line, int record, const std::u32string& shown) {
+    return "scene/scene1.gst:" + std::to_string(line) + ": record " + std::to_string(record) +
+           ": warning: message line " + std::to_string(line - 7 - 11 * record) +
+           " is wider than the message window: only \"" + to_utf8(shown) + "\" shows";
+  };
+  Record text = record(U"NORMAL"), choices = record(U"COMMAND<3><3><0><0>"), image = record(U"IMAGE<0>");
+  text.lines = {exact, exact + U"ｱ", full + U"ｱｱ!", full + U"なに"};
+  choices.lines = {U"短い", U"ＡBCＤ" + full};
+  image.lines = {full + full};  // never shown: the window is away
+  for (const std::u32string sub_window : {U"", U"Sub_Window=ON"}) {
+    expect({record(U"NORMAL"), text, choices, image, record(U"END")},
+           {cut(20, 1, exact), cut(21, 1, full + U"ｱｱ"), cut(22, 1, full + U"な"),
+            cut(31, 2, U"ＡBCＤ" + full.substr(0, 18))},
+           U"", {{10, sub_window}});
+  }
+  game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
+  game.write_lines("message/message1.gst", {U"", full + U"なに"});
+  EXPECT_NE(check_game(game.root(), true)
+                .second.find("message/message1.gst:2: record 1: warning: message line 1 is wider than the "
+                             "message window: only \"" +
+                             to_utf8(full) + "な\" shows\n"),
+            std::string::npos)
+      << check_game(game.root(), true).second;
+}
+
 TEST_F(Check, ReadsTheSceneFileAsTheEngineDoes) {
   std::vector<std::u32string> lines = TestGame::scene_of({record(U"NORMAL"), record(U"END")});
   lines[0] = U"2";

@@ -20,7 +20,7 @@ int run_check(const std::filesystem::path& game_folder, bool debug_form, const A
   const GameFolder game(game_folder);
   Report report;
   const GameSource source = read_game_source(game, debug_form, report);
-  GameChecker checker(game, assets.pictures, assets.sounds, source, report);
+  GameChecker checker(game, assets.pictures, assets.fonts, assets.sounds, source, report);
   checker.check_settings();
   const long start = checker.check_debug_file();
   const Reached reached = reachable_records(source, start);

@@ -31,13 +31,14 @@ std::string named(const std::string& what, TextView engine_path) {
 
 }  // namespace
 
-GameChecker::GameChecker(const GameFolder& game, Pictures& pictures, SoundFiles& sounds,
+GameChecker::GameChecker(const GameFolder& game, Pictures& pictures, Fonts& fonts, SoundFiles& sounds,
                          const GameSource& source, Report& report)
     : game_(game),
       pictures_(pictures),
       source_(source),
       report_(report),
-      media_(game, clock_, sounds, silence_) {
+      media_(game, clock_, sounds, silence_),
+      line_width_(fonts) {
   for (const SceneSource& scene : source.scenes) {
     for (long r = 0; r <= scene.last_record(); ++r) {
       any_save_ |= kind_of(scene.field(r, RecordField::Type)) == RecordKind::Save;

@@ -6,6 +6,7 @@
 
 #include "check/flow.h"
 #include "check/game_source.h"
+#include "check/line_width.h"
 #include "check/report.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/pictures_and_fonts.h"
@@ -18,8 +19,8 @@ namespace tw {
 // reaches them and warnings in records that no path reaches.
 class GameChecker {
  public:
-  GameChecker(const GameFolder& game, Pictures& pictures, SoundFiles& sounds, const GameSource& source,
-              Report& report);
+  GameChecker(const GameFolder& game, Pictures& pictures, Fonts& fonts, SoundFiles& sounds,
+              const GameSource& source, Report& report);
 
   void check_settings();
   // The debug file's start record, or 0 when it sets none.
@@ -49,6 +50,7 @@ class GameChecker {
   void check_sounds(const SceneSource& scene, long record, Severity severity);
   void check_resumed_load(const SceneSource& scene, long record, const std::vector<bool>& reached);
   void check_first_record_text(const SceneSource& scene);
+  void check_line_widths(const SceneSource& scene, long record);
   void check_frame_size(const PictureFacts& facts, const Place& place);
 
   // Whether the file exists; a name found only by its letter case is a
@@ -66,6 +68,7 @@ class GameChecker {
   VirtualClock clock_;
   SilentOutput silence_;
   MciInterpreter media_;
+  LineWidth line_width_;
   std::map<std::filesystem::path, PictureFacts> pictures_seen_;
   std::map<std::string, SoundFacts> sounds_seen_;
   bool any_save_ = false;

@@ -1,11 +1,14 @@
-// The checks of scene records: type lines, image entries and sounds.
+// The checks of scene records: type lines, image entries, sounds and the
+// width of message lines.
 #include <algorithm>
+#include <optional>
 
 #include "base/number.h"
 #include "check/game_checker.h"
 #include "check/wording.h"
 #include "data/game_layout.h"
 #include "data/settings.h"
+#include "engine/form1.h"
 #include "present/image_entry.h"
 #include "script/type_line.h"
 
@@ -38,8 +41,30 @@ void GameChecker::check_scene(std::size_t index, const std::vector<bool>& reache
     check_sub_image(scene, r, severity);
     check_sounds(scene, r, severity);
     check_resumed_load(scene, r, reached);
+    check_line_widths(scene, r);
   }
   check_first_record_text(scene);
+}
+
+// A line wider than its label is cut at the label's right edge, often
+// through a glyph. The text of an IMAGE record is revealed behind the hidden
+// message window, and record 0 of a later scene file never shows (see
+// check_first_record_text).
+void GameChecker::check_line_widths(const SceneSource& scene, long record) {
+  if (kind_of(scene.field(record, RecordField::Type)) == RecordKind::Image ||
+      (record == 0 && !scene.debug_form && scene.number >= 2)) {
+    return;
+  }
+  for (int line = 0; line < kMessageLines; ++line) {
+    const auto field = static_cast<RecordField>(static_cast<int>(RecordField::Message1) + line);
+    const Text& text = scene.field(record, field);
+    if (text.empty()) continue;
+    if (const std::optional<Text> shown = line_width_.shown_part(text)) {
+      report_.warning(scene.place(record, field), "message line " + std::to_string(line + 1) +
+                                                      " is wider than the message window: only " +
+                                                      in_quotes(*shown) + " shows");
+    }
+  }
 }
 
 // A later scene file starts at its record 0 without showing it: the screen
