@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "base/text.h"
@@ -24,5 +25,26 @@ struct RecordLeads {
 };
 using FlagValues = std::array<std::int16_t, 26>;
 RecordLeads next_records(TextView type_line, long record, const FlagValues* flags = nullptr);
+
+// The choices a COMMAND line offers, in their order: the slot (0 to 3, the
+// message line that shows it) and the record it leads to. A target of 0
+// offers no choice. Failure when the targets do not read.
+struct Choice {
+  int slot = 0;
+  long target = 0;
+};
+std::vector<Choice> offered_choices(TextView command_line);
+
+// Where an IF line leads without the flags known: `holds` when its test
+// holds and `fails` when not, each empty when it does not read. A test
+// whose letter names no flag or whose operator is none of "=", ">" and "<"
+// tests nothing and leads to record 0 (`holds`). Failure when a ">" is
+// missing.
+struct IfTargets {
+  bool tests_flag = true;
+  std::optional<long> holds;
+  std::optional<long> fails;
+};
+IfTargets if_targets(TextView if_line);
 
 }  // namespace tw
