@@ -1,9 +1,6 @@
 #include "check/check.h"
 
-#include "check/flow.h"
 #include "check/game_checker.h"
-#include "check/game_source.h"
-#include "check/report.h"
 
 namespace tw {
 
@@ -15,29 +12,37 @@ std::string counted(std::size_t count, const std::string& word) {
 
 }  // namespace
 
+CheckedGame check_game_folder(const std::filesystem::path& game_folder, bool debug_form,
+                              const AssetLibraries& assets) {
+  const GameFolder game(game_folder);
+  CheckedGame checked;
+  checked.folder = game_folder;
+  checked.source = read_game_source(game, debug_form, checked.report);
+  GameChecker checker(game, assets.pictures, assets.fonts, assets.sounds, checked.source, checked.report);
+  checker.check_settings();
+  checked.start = checker.check_debug_file();
+  checked.reached = reachable_records(checked.source, checked.start);
+  for (std::size_t s = 0; s < checked.source.scenes.size(); ++s) checker.check_scene(s, checked.reached[s]);
+  return checked;
+}
+
+std::string check_summary(const CheckedGame& game) {
+  std::size_t records = 0;
+  for (const SceneSource& scene : game.source.scenes) records += scene.records.size();
+  const Report& report = game.report;
+  return game.folder.string() + " (" + (game.source.debug_form ? "debug form" : "packed form") + ", " +
+         counted(game.source.scenes.size(), "scene") + ", " + counted(records, "record") + "): " +
+         (report.findings().empty()
+              ? "no problems found"
+              : counted(report.errors(), "error") + ", " + counted(report.warnings(), "warning"));
+}
+
 int run_check(const std::filesystem::path& game_folder, bool debug_form, const AssetLibraries& assets,
               std::ostream& out) {
-  const GameFolder game(game_folder);
-  Report report;
-  const GameSource source = read_game_source(game, debug_form, report);
-  GameChecker checker(game, assets.pictures, assets.fonts, assets.sounds, source, report);
-  checker.check_settings();
-  const long start = checker.check_debug_file();
-  const Reached reached = reachable_records(source, start);
-  std::size_t records = 0;
-  for (std::size_t s = 0; s < source.scenes.size(); ++s) {
-    checker.check_scene(s, reached[s]);
-    records += source.scenes[s].records.size();
-  }
-  report.print(out);
-  out << game_folder.string() << " (" << (debug_form ? "debug form" : "packed form") << ", "
-      << counted(source.scenes.size(), "scene") << ", " << counted(records, "record") << "): ";
-  if (report.findings().empty()) {
-    out << "no problems found\n";
-  } else {
-    out << counted(report.errors(), "error") << ", " << counted(report.warnings(), "warning") << "\n";
-  }
-  return report.errors() == 0 ? 0 : 1;
+  const CheckedGame game = check_game_folder(game_folder, debug_form, assets);
+  game.report.print(out);
+  out << check_summary(game) << "\n";
+  return game.report.errors() == 0 ? 0 : 1;
 }
 
 }  // namespace tw

@@ -5,6 +5,12 @@
 
 namespace tw {
 
+std::string finding_line(const Finding& finding) {
+  std::string line = finding.place.file + ':' + std::to_string(finding.place.line) + ": ";
+  if (finding.place.record) line += "record " + std::to_string(*finding.place.record) + ": ";
+  return line + (finding.severity == Severity::Error ? "error: " : "warning: ") + finding.message;
+}
+
 void Report::add(Severity severity, Place place, std::string message) {
   note_file(place.file);
   findings_.push_back({severity, std::move(place), std::move(message)});
@@ -33,12 +39,7 @@ void Report::print(std::ostream& out) const {
     const std::size_t rb = file_rank(pb.file);
     return ra != rb ? ra < rb : pa.line < pb.line;
   });
-  for (std::size_t i : order) {
-    const Finding& finding = findings_[i];
-    out << finding.place.file << ':' << finding.place.line << ": ";
-    if (finding.place.record) out << "record " << *finding.place.record << ": ";
-    out << (finding.severity == Severity::Error ? "error: " : "warning: ") << finding.message << '\n';
-  }
+  for (std::size_t i : order) out << finding_line(findings_[i]) << '\n';
 }
 
 }  // namespace tw

@@ -27,6 +27,9 @@ struct Finding {
   std::string message;
 };
 
+// A finding as the report prints it: FILE:LINE: record R: error: MESSAGE.
+std::string finding_line(const Finding& finding);
+
 // Everything the checker found, printed one finding per line as
 // FILE:LINE: record R: error: MESSAGE, sorted by file (in the order the
 // files were read) and line.
