@@ -1,6 +1,7 @@
 // tallowind [--window] [GAME_DIR]
 // tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [--strict] [GAME_DIR]
 // tallowind --check [GAME_DIR]
+// tallowind --graph OUT [GAME_DIR]
 // tallowind --pack N [--force] [GAME_DIR]
 #include <charconv>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "base/failure.h"
 #include "check/check.h"
+#include "graph/graph.h"
 #include "pack/pack.h"
 #include "platform/desktop/desktop.h"
 #include "platform/headless/replay.h"
@@ -29,6 +31,7 @@ constexpr char kUsage[] =
     "usage: tallowind [--window] [GAME_DIR]\n"
     "       tallowind --replay SCRIPT [--trace FILE] [--screen WIDTHxHEIGHT] [--strict] [GAME_DIR]\n"
     "       tallowind --check [GAME_DIR]\n"
+    "       tallowind --graph OUT [GAME_DIR]\n"
     "       tallowind --pack N [--force] [GAME_DIR]\n";
 
 constexpr char kHelp[] =
@@ -39,6 +42,11 @@ constexpr char kHelp[] =
     "  --check      report everything that would end play with a failure box, and\n"
     "               what is almost surely a mistake; exit status 0 when nothing\n"
     "               would fail, 1 otherwise\n"
+    "  --graph OUT  draw the game's flow as the checker follows it into OUT, an\n"
+    "               .svg or .png picture or .dot text for Graphviz: a box for each\n"
+    "               run of records by scene file, arrows for jumps, choices and IF\n"
+    "               branches; grey where no path reaches, red where --check finds\n"
+    "               an error\n"
     "  --pack N     pack the per-record files (main.gst, game.gst, message/, image/,\n"
     "               image2/, wave/, midi/) into scene/main.gst and scene/sceneN.gst;\n"
     "               --force replaces files that exist and packs record files of\n"
@@ -54,7 +62,9 @@ constexpr char kHelp[] =
     "ended, 1 when it ended with a failure message or could not start, 2 on bad\n"
     "usage.\n";
 
-enum class Command { Play, Replay, Check, Pack };
+enum class Command { Play, Replay, Check, Graph, Pack };
+
+constexpr char kAlone[] = "--replay, --check, --graph and --pack do not go together";
 
 int usage(std::string_view why) {
   std::cerr << "tallowind: " << why << "\n" << kUsage << "Try 'tallowind --help' for more.\n";
@@ -87,6 +97,7 @@ int main(int argc, char** argv) {
   };
   tw::ReplayOptions replay;
   tw::PackOptions pack;
+  std::filesystem::path graph;
   bool windowed = false;
   std::optional<std::filesystem::path> game_folder;
   for (int i = 1; i < argc; ++i) {
@@ -96,12 +107,18 @@ int main(int argc, char** argv) {
       std::cout << kUsage << kHelp;
       return 0;
     } else if (arg == "--replay" && has_value) {
-      if (!select(Command::Replay)) return usage("--replay, --check and --pack do not go together");
+      if (!select(Command::Replay)) return usage(kAlone);
       replay.script = argv[++i];
     } else if (arg == "--check") {
-      if (!select(Command::Check)) return usage("--replay, --check and --pack do not go together");
+      if (!select(Command::Check)) return usage(kAlone);
+    } else if (arg == "--graph" && has_value) {
+      if (!select(Command::Graph)) return usage(kAlone);
+      graph = argv[++i];
+      if (!tw::graph_format_for(graph)) {
+        return usage("--graph writes a picture named OUT.svg or OUT.png, or DOT text named OUT.dot");
+      }
     } else if (arg == "--pack" && has_value) {
-      if (!select(Command::Pack)) return usage("--replay, --check and --pack do not go together");
+      if (!select(Command::Pack)) return usage(kAlone);
       if (!read_number(argv[++i], pack.scene, 32767)) {
         return usage("--pack takes the scene number N of scene/sceneN.gst, from 1 to 32767");
       }
@@ -119,7 +136,8 @@ int main(int argc, char** argv) {
       }
     } else if (!arg.starts_with("-") && !game_folder) {
       game_folder = arg;
-    } else if (arg == "--replay" || arg == "--pack" || arg == "--trace" || arg == "--screen") {
+    } else if (arg == "--replay" || arg == "--graph" || arg == "--pack" || arg == "--trace" ||
+               arg == "--screen") {
       return usage(std::string(arg) + " needs a value");
     } else {
       return usage("unexpected argument \"" + std::string(arg) + "\"");
@@ -146,6 +164,9 @@ int main(int argc, char** argv) {
     const tw::AssetLibraries assets{pictures, fonts, sounds};
     if (command == Command::Check) {
       return tw::run_check(folder, tw::selects_debug_mode(program.name), assets, std::cout);
+    }
+    if (command == Command::Graph) {
+      return tw::run_graph(folder, tw::selects_debug_mode(program.name), graph, assets, std::cout, std::cerr);
     }
     if (command == Command::Replay) {
       replay.game_folder = folder;

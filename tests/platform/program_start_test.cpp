@@ -59,14 +59,16 @@ TEST(ProgramStart, TheNameSelectsTheFormToPlayCheckAndPackAndAMalformedCommandLi
   const std::string program = std::string("'") + TALLOWIND_BINARY + "' ",
                     folder = " '" + game.root().string() + "'";
   EXPECT_EQ(status_of("'" + debug + "' --check"), 0);
+  EXPECT_EQ(status_of("'" + debug + "' --graph '" + (game.root() / "flow.dot").string() + "'"), 0);
+  EXPECT_EQ(status_of("'" + debug + "' --graph '" + (game.root() / "none/flow.dot").string() + "'"), 1);
   // In order: nothing packed to check yet, then packed, then not packed over.
   for (const auto& [args, status] :
        {std::pair{"--check", 1}, {"--pack 1", 0}, {"--check", 0}, {"--pack 1", 1}})
     EXPECT_EQ(status_of(program + args + folder), status) << args;
   EXPECT_EQ(status_of(program + "--help"), 0);
-  for (const char* args :
-       {"--pack", "--pack 0", "--pack x", "--check --pack 1", "--check --force", "--check --window",
-        "--check --trace t", "--screen 800", "--screen 0x600", "--bogus", "a b"})
+  for (const char* args : {"--pack", "--pack 0", "--pack x", "--check --pack 1", "--check --force",
+                           "--check --window", "--check --trace t", "--screen 800", "--screen 0x600",
+                           "--bogus", "a b", "--graph", "--graph g.txt", "--check --graph g.svg"})
     EXPECT_EQ(status_of(program + args + folder), 2) << args;
   // A link named DEBUG plays its own folder in debug mode, one of any other
   // name the folder it is given, as packed.

@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 CheckedGame checked(const fs::path& root, bool debug_form = false) {
-  return check_game_folder(root, debug_form, shared_pictures(), shared_assets().sounds);
+  return check_game_folder(root, debug_form, shared_assets());
 }
 
 // The statement of DOT text that starts with `head`: its attributes up to
@@ -103,7 +103,7 @@ TEST(Graph, WritesTheDemoAsSvgAndPngAndSaysWhatCannotBeDrawn) {
 
   const auto run = [&](const fs::path& folder, const fs::path& file) {
     std::ostringstream said;
-    const int status = run_graph(folder, false, file, shared_pictures(), shared_assets().sounds, said, said);
+    const int status = run_graph(folder, false, file, shared_assets(), said, said);
     return std::pair{status, said.str()};
   };
   const auto [unwritable, why] = run(demo, out.root() / "no-folder" / "demo.dot");

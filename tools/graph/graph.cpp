@@ -462,10 +462,10 @@ std::string draw_story_graph(const CheckedGame& game, GraphFormat format) {
 }
 
 int run_graph(const std::filesystem::path& game_folder, bool debug_form, const std::filesystem::path& file,
-              Pictures& pictures, SoundFiles& sounds, std::ostream& out, std::ostream& err) {
+              const AssetLibraries& assets, std::ostream& out, std::ostream& err) {
   const std::optional<GraphFormat> format = graph_format_for(file);
   if (!format) throw Failure("the graph is written as " + std::string(kGraphExtensions));
-  const CheckedGame game = check_game_folder(game_folder, debug_form, pictures, sounds);
+  const CheckedGame game = check_game_folder(game_folder, debug_form, assets);
   bool any_record = false;
   for (const SceneSource& scene : game.source.scenes) any_record |= !scene.records.empty();
   if (!any_record) {

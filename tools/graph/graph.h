@@ -31,6 +31,6 @@ std::string draw_story_graph(const CheckedGame& game, GraphFormat format);
 // picture is written; 1, with the reason on `err`, when the game has no
 // record to draw or the file cannot be written.
 int run_graph(const std::filesystem::path& game_folder, bool debug_form, const std::filesystem::path& file,
-              Pictures& pictures, SoundFiles& sounds, std::ostream& out, std::ostream& err);
+              const AssetLibraries& assets, std::ostream& out, std::ostream& err);
 
 }  // namespace tw
