@@ -10,6 +10,7 @@
 
 #include "base/failure.h"
 #include "check/check.h"
+#include "graph/graph.h"
 #include "platform/headless/session.h"
 #include "platform/sdl/sdl_pictures.h"
 #include "platform/sdl/sdl_sound_files.h"
@@ -93,7 +94,7 @@ std::pair<std::string_view, std::string_view> split(std::string_view input, std:
 
 // A packed scene (also played as scene 2) and a replay script: play ends in
 // a failure box, at the end of the game or at the end of the script, and the
-// checker reads the same game.
+// checker reads the same game and draws its flow.
 void game(std::string_view input) {
   FuzzGame& folder = fuzz_game();
   const auto [scene, script_text] = split(input, kScriptSeparator);
@@ -124,8 +125,10 @@ void game(std::string_view input) {
     session.player().compose(folder.fonts, screen);
   }
 
+  const CheckedGame checked = check_game_folder(folder.game(), false, folder.assets);
   std::ostringstream report;
-  run_check(folder.game(), false, folder.assets, report);
+  checked.report.print(report);
+  report << check_summary(checked) << story_graph_dot(checked);
 }
 
 // A file opened as a song and as a sound effect through the media commands,
