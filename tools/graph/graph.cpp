@@ -55,6 +55,8 @@ struct Node {
   long last;
 };
 
+// A line that does not read is one of the checker's findings already, and
+// its record is drawn red with it: the picture shows what can be read.
 template <class Read>
 void when_readable(Read&& read) {
   try {
