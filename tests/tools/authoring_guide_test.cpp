@@ -6,7 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <regex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,11 +54,34 @@ std::string joined(const std::vector<std::string>& lines) {
   return text;
 }
 
+// A marker "<!-- KIND: REST -->" before a block: REST when KIND matches.
+std::optional<std::string> marked(const std::string& marker, const std::string& kind) {
+  const std::string open = "<!-- " + kind + ": ", close = " -->";
+  if (!marker.starts_with(open) || !marker.ends_with(close)) return std::nullopt;
+  return marker.substr(open.size(), marker.size() - open.size() - close.size());
+}
+
+// An example's file and, when it names them, its lines "N" or "N-M" (from 1).
+struct Example {
+  std::string file;
+  std::size_t first = 0, last = 0;
+};
+Example example_of(const std::string& rest) {
+  std::istringstream words(rest);
+  Example example;
+  std::string lines, range;
+  words >> example.file >> lines >> range;
+  if (lines == "line" || lines == "lines") {
+    const std::size_t dash = range.find('-');
+    example.first = std::stoul(range.substr(0, dash));
+    example.last = dash == std::string::npos ? example.first : std::stoul(range.substr(dash + 1));
+  }
+  return example;
+}
+
 TEST(AuthoringGuide, ShowsEveryFileAndReportAsItIsAndNothingUnmarked) {
   const TestGame links;  // a program named DEBUG, for the debug form
   fs::create_symlink(TALLOWIND_BINARY, links.root() / "DEBUG");
-  const std::regex example(R"(<!-- example: (\S+)(?: lines? (\d+)(?:-(\d+))?)? -->)");
-  const std::regex output(R"(<!-- output: (tallowind|DEBUG) (.+) -->)");
   const std::vector<std::string> guide = lines_of(kDocs / "authoring.md");
   int examples = 0, outputs = 0;
   std::string marker;
@@ -73,27 +96,29 @@ TEST(AuthoringGuide, ShowsEveryFileAndReportAsItIsAndNothingUnmarked) {
     const std::size_t start = i + 1;
     while (++i < guide.size() && !guide[i].starts_with("```")) block.push_back(guide[i]);
     const std::string where = "the block at line " + std::to_string(start) + " of docs/authoring.md";
-    std::smatch m;
-    if (std::regex_match(marker, m, example)) {
+    if (const auto rest = marked(marker, "example")) {
       ++examples;
-      const fs::path file = kDocs / m[1].str();
+      const Example example = example_of(*rest);
+      const fs::path file = kDocs / example.file;
       if (!fs::is_regular_file(file)) {
         ADD_FAILURE() << where << " names " << file << ", which does not exist";
         continue;
       }
       std::vector<std::string> shown = lines_of(file);
-      if (m[2].matched) {
-        const std::size_t first = std::stoul(m[2]), last = m[3].matched ? std::stoul(m[3]) : first;
-        ASSERT_TRUE(first >= 1 && first <= last && last <= shown.size())
+      if (example.first > 0) {
+        ASSERT_TRUE(example.first <= example.last && example.last <= shown.size())
             << where << ": lines out of the file";
-        shown = std::vector<std::string>(shown.begin() + static_cast<long>(first) - 1,
-                                         shown.begin() + static_cast<long>(last));
+        shown = std::vector<std::string>(shown.begin() + static_cast<long>(example.first) - 1,
+                                         shown.begin() + static_cast<long>(example.last));
       }
-      EXPECT_EQ(joined(block), joined(shown)) << where << " differs from " << m[1];
-    } else if (std::regex_match(marker, m, output)) {
+      EXPECT_EQ(joined(block), joined(shown)) << where << " differs from " << example.file;
+    } else if (const auto command = marked(marker, "output")) {
       ++outputs;
-      const fs::path program = m[1] == "DEBUG" ? links.root() / "DEBUG" : fs::path(TALLOWIND_BINARY);
-      EXPECT_EQ(joined(block), output_of("'" + program.string() + "' " + m[2].str())) << where;
+      const std::string name = command->substr(0, command->find(' '));
+      ASSERT_TRUE(name == "DEBUG" || name == "tallowind") << where << ": run as DEBUG or tallowind";
+      const fs::path program = name == "DEBUG" ? links.root() / "DEBUG" : fs::path(TALLOWIND_BINARY);
+      EXPECT_EQ(joined(block), output_of("'" + program.string() + "'" + command->substr(name.size())))
+          << where;
     } else {
       EXPECT_EQ(info, "sh") << where << " has no example or output marker before it";
     }
