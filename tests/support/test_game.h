@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -70,6 +72,16 @@ std::string mci(long t, const std::string& command, int rc, const std::string& r
 std::pair<int, std::string> check_game(const std::filesystem::path& root, bool debug_form = false);
 // Whether `trace` holds a failure box whose message starts with `message`.
 bool shows_error(const std::string& trace, const std::u32string& message);
+
+// Polls `condition` until it holds or `timeout` has passed; says whether it held.
+template <class Condition>
+bool eventually(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+  for (const auto until = std::chrono::steady_clock::now() + timeout; !condition();) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
 
 // An engine on the headless platform, with its trace kept in memory.
 class Engine {

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -35,32 +36,25 @@ const fs::path kSource = TALLOWIND_SOURCE_DIR;
 constexpr int kScreenWidth = 1024, kScreenHeight = 768;
 constexpr Pixel kGrey = 0xC0C0C0u, kBlack = 0x000000u;
 
-// Polls `condition` until it holds or `timeout` has passed; says whether it held.
-template <class Condition>
-bool eventually(Condition condition, std::chrono::milliseconds timeout = 30s) {
-  for (const auto until = std::chrono::steady_clock::now() + timeout; !condition();) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-  return true;
-}
-
-// A shell command run in a process of its own, its output thrown away,
-// killed and reaped when the test ends.
+// A process of its own running `body`, or a shell command with its output
+// thrown away; stopped and reaped when the test ends.
 class Child {
  public:
-  explicit Child(const std::string& command) {
-    const std::string line = "exec " + command + " >/dev/null";
+  explicit Child(const std::function<void()>& body) {
     pid_ = ::fork();
     if (pid_ == 0) {
-      ::execl("/bin/sh", "sh", "-c", line.c_str(), nullptr);
+      body();
       ::_exit(127);
     }
   }
+  explicit Child(const std::string& command)
+      : Child([line = "exec " + command + " >/dev/null"] {
+          ::execl("/bin/sh", "sh", "-c", line.c_str(), nullptr);
+        }) {}
   ~Child() {
     if (ended()) return;
     ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
+    if (!eventually([&] { return ended(); }, 10s)) ::kill(pid_, SIGKILL), ::waitpid(pid_, nullptr, 0);
   }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
@@ -70,9 +64,9 @@ class Child {
     if (pid_ > 0 && !exited_) exited_ = ::waitpid(pid_, &status_, WNOHANG) == pid_;
     return pid_ <= 0 || exited_;
   }
-  // The exit status once the process has ended within the deadline.
-  std::optional<int> wait_exit() {
-    if (!eventually([&] { return ended(); })) return std::nullopt;
+  // The exit status once the process has ended within the deadline; -1 when a signal ended it.
+  std::optional<int> wait_exit(std::chrono::milliseconds timeout = 30s) {
+    if (!eventually([&] { return ended(); }, timeout)) return std::nullopt;
     return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
   }
 
@@ -149,7 +143,6 @@ class DesktopWindow : public ::testing::Test {
         std::to_string(button));
   }
 
-  // Starts the player on `game_folder` and waits for its first window.
   // Starts the player and waits for its window titled `title`. SDL writes
   // the title the window manager reads, _NET_WM_NAME, in UTF-8, and the old
   // WM_NAME that xdotool searches right only for ASCII: the window is found
@@ -197,40 +190,32 @@ class DesktopWindow : public ::testing::Test {
     });
   }
 
-  // Whether the display comes to show the replay's screen, its text whole,
-  // all but the blinking "▼", whose phase depends on the moment of the shot.
-  // When it does not, both screens are kept in the game folder.
-  bool shows_replays_screen(Engine& replay) {
-    Form1& form = replay.wait(1500).form();
-    const Image expected = compose_screen(form, shared_fonts());
-    const Rect mark = place_of_message(form, kMessageLabels - 1).visible;
-    if (screen_shows([&](const Image& shown) {
-          for (int y = 0; y < expected.height; ++y) {
-            for (int x = 0; x < expected.width; ++x)
-              if (!mark.contains(x, y) && expected.at(x, y) != shown.at(x, y)) return false;
-          }
-          return true;
-        }))
-      return true;
-    shared_pictures().save_png(expected, game_.root() / "expected.png");
-    if (!screen_.empty()) shared_pictures().save_png(screen_, game_.root() / "actual.png");
-    return false;
-  }
-
   // Whether the display comes to show `expected` with its top-left corner
-  // at (x, y).
-  bool screen_shows_at(const Image& expected, int x, int y) {
+  // at (x, y), all but the part `except`.
+  bool screen_shows_at(const Image& expected, int x, int y, Rect except = {}) {
     return screen_shows([&](const Image& shown) {
       for (int row = 0; row < expected.height; ++row) {
         for (int column = 0; column < expected.width; ++column) {
           const int sx = x + column, sy = y + row;
-          if (sx >= 0 && sy >= 0 && sx < shown.width && sy < shown.height &&
+          if (sx >= 0 && sy >= 0 && sx < shown.width && sy < shown.height && !except.contains(column, row) &&
               shown.at(sx, sy) != expected.at(column, row))
             return false;
         }
       }
       return true;
     });
+  }
+
+  // The display must come to show the replay's screen, its text whole, all
+  // but the blinking "▼", whose phase depends on the moment of the shot.
+  // When it does not, both screens are kept in the game folder.
+  void expect_replays_screen(Engine& replay, const char* what) {
+    Form1& form = replay.wait(1500).form();
+    const Image expected = compose_screen(form, shared_fonts());
+    if (screen_shows_at(expected, 0, 0, place_of_message(form, kMessageLabels - 1).visible)) return;
+    ADD_FAILURE() << what << " differs from the replay's screen: " << game_.root();
+    shared_pictures().save_png(expected, game_.root() / "expected.png");
+    if (!screen_.empty()) shared_pictures().save_png(screen_, game_.root() / "actual.png");
   }
 
   TestGame game_;  // an empty game folder and the per-user data folder
@@ -247,22 +232,18 @@ TEST_F(DesktopWindow, ShowsTheReplaysScreenAfterTheSameClicksAndEndsFromItsMenu)
   // The window plays in real time what the replay plays in virtual time:
   // before each click it must show the replay's screen, text whole, or the
   // click would only complete the text.
-  const auto shows_replays_screen = [&](const char* what) {
-    EXPECT_TRUE(this->shows_replays_screen(replay))
-        << what << " differs from the replay's screen: " << game_.root();
-  };
   // The title, then records 1 to 3, as scripts/demo.replay plays them.
-  shows_replays_screen("the title");
+  expect_replays_screen(replay, "the title");
   const Rect picture = place_of_image1(form).visible;
   click(picture.x + picture.width / 2, picture.y + picture.height / 2);
   replay.click(ControlId::image1);
   for (const char* record : {"record 1", "record 2"}) {
-    shows_replays_screen(record);
+    expect_replays_screen(replay, record);
     const ScreenPlace window = place_of_Window(form);
     click(window.visible.x + 4, window.visible.y + 4);
     replay.click(ControlId::Window);
   }
-  shows_replays_screen("record 3");
+  expect_replays_screen(replay, "record 3");
   ASSERT_EQ(form.Line_No, 3);
 
   // A right click opens the menu at the mouse: a grey panel with a light
@@ -368,8 +349,7 @@ TEST_F(DesktopWindow, FullScreenAndBackResizingScreenshotsAndTheMenuByKeys) {
 // X11 keep to their end is not taken for a leak of the test.
 TEST_F(DesktopWindow, AGameControllerOpensTheMenuAndEndsTheGame) {
   run("xdotool mousemove 300 300");
-  const pid_t child = ::fork();
-  if (child == 0) {
+  Child player([&] {
     ::setenv("DISPLAY", display_.c_str(), 1);
     ::setenv("XDG_DATA_HOME", game_.data_home().c_str(), 1);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -395,34 +375,23 @@ TEST_F(DesktopWindow, AGameControllerOpensTheMenuAndEndsTheGame) {
         if (!screen_shows(shown) && failed_step == 0) failed_step = step;
         SDL_JoystickSetVirtualButton(joystick, button, 0);
       };
-      press(
-          SDL_CONTROLLER_BUTTON_START, [](const Image& shown) { return shown.at(301, 301) == 0xFFFFFFu; },
-          12);
-      press(
-          SDL_CONTROLLER_BUTTON_DPAD_UP,
-          [](const Image& shown) {
-            for (int y = 300; y < 500; ++y)
-              if (shown.at(305, y) == 0x000080u) return true;
-            return false;
-          },
-          13);
+      const auto menu = [](const Image& shown) { return shown.at(301, 301) == 0xFFFFFFu; };
+      const auto lit = [](const Image& shown) {
+        for (int y = 300; y < 500; ++y)
+          if (shown.at(305, y) == 0x000080u) return true;
+        return false;
+      };
+      press(SDL_CONTROLLER_BUTTON_START, menu, 12);
+      press(SDL_CONTROLLER_BUTTON_DPAD_UP, lit, 13);
       SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 1);
     });
     const int status = run_desktop({kSource / "games/demo", U"tallowind", false}, shared_assets());
     hands.join();
     ::_exit(failed_step != 0 ? failed_step : status);
-  }
-  int status = -1;
-  EXPECT_TRUE(eventually([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 60s))
-      << "still playing";
-  if (WIFEXITED(status)) {
-    EXPECT_EQ(WEXITSTATUS(status), 0)
-        << "10: no virtual controller; 11: the player did not open it; 12: no menu; 13: no highlight";
-  } else {
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    ADD_FAILURE() << "the player did not end";
-  }
+  });
+  EXPECT_EQ(player.wait_exit(60s), std::optional<int>(0))
+      << "10: no virtual controller; 11: the player did not open it; 12: no menu; 13: no highlight; "
+         "-1: killed; none: still playing";
 }
 
 }  // namespace
