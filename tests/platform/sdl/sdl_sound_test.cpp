@@ -1,6 +1,7 @@
 // The sound of a game: wave files read into samples, the output that mixes
-// them with songs played by FluidSynth, and the stand-in that keeps the
-// game's commands while that output is set up.
+// them with songs played by FluidSynth at the player's volume, its device
+// that closes in silence, and the stand-in that keeps the game's commands
+// while that output is set up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,6 +33,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::read_bytes, test::third_party;
+using namespace std::chrono_literals;
 
 bool fails_cleanly(const fs::path& file) try {
   read_wave_file(file);
@@ -187,6 +189,26 @@ TEST_F(SdlSoundOutputTest, WithoutSoundFontOrDeviceWavesAreResampledAndMixedWith
     EXPECT_NEAR(mix[2 * i + 1], wav[i] - 0.5f, 1e-6) << i;
   }
   EXPECT_EQ(peak(mix, 0, 2 * 20), 0.0f);
+  // The volume scales the mix by its square; none mutes it.
+  for (const auto& [loudness, level] : {std::pair{0.5, 0.2f}, {0.0, 0.0f}}) {
+    out.set_loudness(loudness);
+    out.play_wave("wav", wave(kSoundOutputRate, 2, {0.8f, 0.8f}, 64));
+    EXPECT_FLOAT_EQ(render(out, 0.001)[5], level) << loudness;
+  }
+}
+
+TEST_F(SdlSoundOutputTest, TheDeviceClosesAfterAWhileOfSilenceAndOpensForTheNextSound) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  SdlSoundOutput out(game, {.close_when_silent_ms = 100, .system_soundfonts = {}});
+  ASSERT_TRUE(out.has_device());
+  out.play_wave("wave", wave(kSoundOutputRate, 2, {0.5f, 0.5f}, kSoundOutputRate / 2));
+  EXPECT_TRUE(test::eventually([&] { return !out.has_device(); }, 10s))
+      << "the half second sound, then silence";
+  out.stop("wave");
+  EXPECT_FALSE(out.has_device()) << "stopping is no sound";
+  out.play_wave("wave", wave(kSoundOutputRate, 2, {0.5f, 0.5f}, 100));
+  EXPECT_TRUE(out.has_device());
+  EXPECT_TRUE(test::eventually([&] { return !out.has_device(); }, 10s));
 }
 
 TEST_F(SdlSoundOutputTest, AWaveStartedDuringMusicAddsToItAndStopSilencesOneSongAtATime) {
