@@ -62,6 +62,14 @@ class Check : public ::testing::Test {
     return {status, findings + game.root().string() + " (" + summary + "\n"};
   }
 
+  // Whether the checker's report holds `finding`, at its start when `first`.
+  testing::AssertionResult finds(const std::string& finding, bool debug_form = false, bool first = false) {
+    const std::string text = check_game(game.root(), debug_form).second;
+    const std::size_t at = text.find(finding);
+    return (first ? at == 0 : at != std::string::npos) ? testing::AssertionSuccess()
+                                                       : testing::AssertionFailure() << text;
+  }
+
   TestGame game;
 };
 
@@ -180,12 +188,11 @@ TEST_F(Check, WarnsOfMessageLinesWiderThanTheirLabelInTheFontPlayDrawsThem) {
   }
   game.write_debug_game(TestGame::settings({}), {U"NORMAL", U"END"});
   game.write_lines("message/message1.gst", {U"", full + U"なに"});
-  EXPECT_NE(check_game(game.root(), true)
-                .second.find("message/message1.gst:2: record 1: warning: message line 1 is wider than the "
-                             "message window: only \"" +
-                             to_utf8(full) + "な\" shows\n"),
-            std::string::npos)
-      << check_game(game.root(), true).second;
+  EXPECT_TRUE(
+      finds("message/message1.gst:2: record 1: warning: message line 1 is wider than the message "
+            "window: only \"" +
+                to_utf8(full) + "な\" shows\n",
+            true));
 }
 
 TEST_F(Check, ReadsTheSceneFileAsTheEngineDoes) {
@@ -205,32 +212,27 @@ TEST_F(Check, ReadsTheSceneFileAsTheEngineDoes) {
   std::string lf_alone;
   for (const std::u32string& line : TestGame::settings({})) lf_alone += encode_cp932(line) + "\n";
   game.write_bytes("scene/main.gst", lf_alone);
-  const std::string lf_report = check_game(game.root()).second;
-  EXPECT_TRUE(lf_report.starts_with("scene/main.gst:1: error: the line ends here are LF alone") &&
-              lf_report.find("save with CR LF line ends") != std::string::npos)
-      << lf_report;
+  EXPECT_TRUE(finds("scene/main.gst:1: error: the line ends here are LF alone", false, true));
+  EXPECT_TRUE(finds("save with CR LF line ends"));
   game.write_lines("scene/main.gst", TestGame::settings({}));
 
   // A frame picture made for the sub window is cut without it.
   game.write_bmp("image3/waku.bmp", Image(620, 150));
   game.write_lines("scene/main.gst", TestGame::settings({{3, U"waku.bmp"}}));
-  EXPECT_NE(check_game(game.root())
-                .second.find("scene/main.gst:4: warning: the frame picture is 620 x 150 pixels, "
-                             "the message frame 480 x 150 with the sub window off"),
-            std::string::npos)
-      << check_game(game.root()).second;
+  EXPECT_TRUE(
+      finds("scene/main.gst:4: warning: the frame picture is 620 x 150 pixels, the message frame "
+            "480 x 150 with the sub window off"));
   game.write_lines("scene/main.gst", TestGame::settings({{3, U"waku.bmp"}, {10, U"Sub_Window=ON"}}));
-  EXPECT_EQ(check_game(game.root()).second.find("frame picture"), std::string::npos);
+  EXPECT_FALSE(finds("frame picture"));
 
   // A later scene file starts past its record 0: text there never shows.
   fs::remove(game.root() / "scene/scene3.gst");
   game.write_lines("scene/scene1.gst", TestGame::scene_of({record(U"NORMAL"), record(U"NEXT_FILE")}));
   game.write_lines("scene/scene2.gst", TestGame::scene_of({record(U"NORMAL"), record(U"END")}));
-  EXPECT_TRUE(check_game(game.root())
-                  .second.starts_with("scene/scene2.gst:8: record 0: warning: the text \"文\" never shows: a "
-                                      "later scene file starts past its "
-                                      "record 0"))
-      << check_game(game.root()).second;
+  EXPECT_TRUE(
+      finds("scene/scene2.gst:8: record 0: warning: the text \"文\" never shows: a later scene file "
+            "starts past its record 0",
+            false, true));
 }
 
 TEST_F(Check, ChecksTheDebugFormWithItsStartRecord) {
@@ -254,11 +256,10 @@ TEST_F(Check, ChecksTheDebugFormWithItsStartRecord) {
   EXPECT_TRUE(engine.start().wait(100).step().shows_error(kLoadFailure)) << engine.trace();
 
   game.write_lines("message/message2.gst", {U"一"});
-  const std::string uneven = check_game(game.root(), true).second;
-  EXPECT_NE(uneven.find("game.gst:0: warning: the record files differ in length: message/message2.gst has 1 "
-                        "line, game.gst 2"),
-            std::string::npos)
-      << uneven;
+  EXPECT_TRUE(
+      finds("game.gst:0: warning: the record files differ in length: message/message2.gst has 1 line, "
+            "game.gst 2",
+            true));
 }
 
 TEST_F(Check, FindsNothingInTheDemoInEitherForm) {
