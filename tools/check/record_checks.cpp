@@ -253,8 +253,12 @@ void GameChecker::check_if(const SceneSource& scene, long record, Severity sever
     if (reads([&] { target = to_int16(field.first); })) {
       check_target(scene, record, target, field.second, severity);
     } else {
+      // Most often a dot too many or too few: the targets are found by
+      // position, not by their ">".
       report_.add(severity, place,
-                  std::string(field.second) + " " + in_quotes(field.first) + " is no record number");
+                  std::string(field.second) + " " + in_quotes(field.first) +
+                      " is no record number: the first target begins 6 characters after the value's \">\","
+                      " the second 7 after the first's, as in IF<A=2>......15>.......30>");
     }
   }
 }
