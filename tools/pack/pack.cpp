@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "base/failure.h"
+#include "base/file_handle.h"
 #include "base/number.h"
 #include "data/game_layout.h"
 #include "data/scene_file.h"
@@ -22,26 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
-
-// A file descriptor that is closed however the scope is left.
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int get() const { return fd_; }
-  void close() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throw Failure(std::strerror(errno));
-  }
-
- private:
-  int fd_;
-};
 
 std::string system_error(const std::string& what) { return what + ": " + std::strerror(errno); }
 

@@ -33,10 +33,6 @@ constexpr std::uint32_t kWritten = IN_CLOSE_WRITE | IN_MOVED_TO;
 
 }  // namespace
 
-OwnedFd::~OwnedFd() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
 FolderWatch::FolderWatch(const std::filesystem::path& root, Uint32 event_type)
     : inotify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
       stop_(eventfd(0, EFD_CLOEXEC)),

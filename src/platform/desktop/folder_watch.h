@@ -8,20 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/file_handle.h"
+
 namespace tw {
-
-// A file descriptor closed with its owner.
-class OwnedFd {
- public:
-  explicit OwnedFd(int fd = -1) : fd_(fd) {}
-  ~OwnedFd();
-  OwnedFd(const OwnedFd&) = delete;
-  OwnedFd& operator=(const OwnedFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Tells the event loop which files in a game folder were written, so that
 // debug mode can show an edited record at once. A thread waits on inotify
@@ -47,8 +36,8 @@ class FolderWatch {
   // Reads what inotify has; false when it had nothing.
   bool read_events();
 
-  OwnedFd inotify_;
-  OwnedFd stop_;
+  FileHandle inotify_;
+  FileHandle stop_;
   Uint32 event_type_;
   std::unordered_map<int, std::filesystem::path> folders_;  // by watch descriptor
   std::mutex mutex_;
