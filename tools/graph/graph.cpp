@@ -275,30 +275,36 @@ void style_node(Agnode_t* shape, RecordKind kind, bool reached, const Finding* e
   if (const Finding* first = error ? error : warning) set(shape, "tooltip", finding_line(*first));
 }
 
-void style_edge(Agedge_t* edge, const Lead& lead, bool missing) {
-  if (!lead.label.empty()) set(edge, "label", lead.label);
-  switch (lead.way) {
+// How a way on is drawn: its line's colour, its label's colour and its
+// style; a plain flow keeps Graphviz's black line.
+struct EdgeLook {
+  const char* colour = nullptr;
+  const char* label_colour = nullptr;
+  const char* style = nullptr;
+};
+
+EdgeLook look_of(Way way) {
+  switch (way) {
+    case Way::Choice:
+      return {"#9a7400", "#6e5300"};
+    case Way::Branch:
+      return {"#2060b0", "#2060b0"};
+    case Way::NextScene:
+      return {"#2a7a2a", "#2a7a2a", "bold"};
+    case Way::Load:
+      return {"#2a7a2a", "#2a7a2a", "dashed"};
     case Way::Flow:
       break;
-    case Way::Choice:
-      set(edge, "color", "#9a7400");
-      set(edge, "fontcolor", "#6e5300");
-      break;
-    case Way::Branch:
-      set(edge, "color", "#2060b0");
-      set(edge, "fontcolor", "#2060b0");
-      break;
-    case Way::NextScene:
-      set(edge, "color", "#2a7a2a");
-      set(edge, "fontcolor", "#2a7a2a");
-      set(edge, "style", "bold");
-      break;
-    case Way::Load:
-      set(edge, "color", "#2a7a2a");
-      set(edge, "fontcolor", "#2a7a2a");
-      set(edge, "style", "dashed");
-      break;
   }
+  return {};
+}
+
+void style_edge(Agedge_t* edge, const Lead& lead, bool missing) {
+  if (!lead.label.empty()) set(edge, "label", lead.label);
+  const EdgeLook look = look_of(lead.way);
+  if (look.colour) set(edge, "color", look.colour);
+  if (look.label_colour) set(edge, "fontcolor", look.label_colour);
+  if (look.style) set(edge, "style", look.style);
   if (missing) set(edge, "color", "#d00000");
 }
 
